@@ -1,0 +1,9 @@
+#pragma once
+// jsoncpp's styled layout (three-space indent, "name" : value, arrays folded
+// at a right margin of 74 columns, a final line feed), with one difference
+// that matters to us: bytes 128..255 inside strings are written raw, so text
+// in the system code page survives. jsoncpp's own StyledWriter escapes them.
+#include <json/value.h>
+#include <string>
+
+std::string WriteStyledJson(const Json::Value &root);
