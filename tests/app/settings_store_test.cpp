@@ -59,7 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ConversionCase{R"([{"psm": 7}])", "psm", -1, "unchanged", -7},
                       ConversionCase{R"("psm")", "psm", -1, "unchanged", -7},
                       ConversionCase{"{\"psm\": ", "psm", -1, "unchanged", -7},
-                      ConversionCase{"\x89PNG\x01\xff\xfe", "psm", -1, "unchanged", -7}));
+                      ConversionCase{"\x89PNG\x01\xff\xfe", "psm", -1, "unchanged", -7}),
+    [](const ::testing::TestParamInfo<ConversionCase> &info) {
+      return "case" + std::to_string(info.index) + "_" + info.param.key;
+    });
 
 TEST(SettingsStore, FirstSetRewritesWhatWasReadPlusTheNewKey) {
   TempDir dir;
