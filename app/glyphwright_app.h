@@ -1,0 +1,10 @@
+#pragma once
+
+// The application: prepares the working environment, then runs the main
+// window until the user closes it. Needs a QApplication to exist.
+class CglyphwrightApp {
+public:
+  // The process's exit code: 0 after the main window closed, 1 when the
+  // program directory could not be determined.
+  int Run();
+};
