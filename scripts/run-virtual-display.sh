@@ -12,6 +12,12 @@ if [ -z "${GLYPHWRIGHT_XVFB_INNER:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1440x900x24" "$0" "$@"
 fi
 
+# Qt wants a private runtime directory; a headless root session has none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+fi
+
 "$program" &
 pid=$!
 window=""
