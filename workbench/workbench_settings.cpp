@@ -52,25 +52,3 @@ void WriteWorkbenchSettings(SettingsStore &store, const WorkbenchSettings &s) {
   store.SetSettingInt("ocrcmd", s.ocrCommand);
   store.SetSettingInt("engine", s.engine);
 }
-
-int ParseLeadingInt(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-    ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-    negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1)
-      break; // already out of range; the rest cannot bring it back
-  }
-  if (negative)
-    value = -value;
-  if (value > INT_MAX)
-    return INT_MAX;
-  if (value < INT_MIN)
-    return INT_MIN;
-  return static_cast<int>(value);
-}

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/leading_number.h" // the edits hold numbers as typed
+
 class SettingsStore;
 
 struct WorkbenchSettings {
@@ -30,7 +32,3 @@ WorkbenchSettings ReadWorkbenchSettings(SettingsStore &store);
 // written, so a path chosen in an earlier session survives.
 void WriteWorkbenchSettings(SettingsStore &store, const WorkbenchSettings &settings);
 
-// The integer at the start of `text` the way atoi reads it: leading blanks, an
-// optional sign, digits up to the first other character; 0 when there are
-// none. Values beyond int are clamped instead of overflowing.
-int ParseLeadingInt(std::string_view text);

@@ -1,0 +1,189 @@
+/*
+ * morvexa: the image and OCR library under glyphwright, as a plain C ABI over
+ * OpenCV and Tesseract. Nothing above this header includes OpenCV or
+ * Tesseract.
+ *
+ * Handles. A MatHandle is an image, an OcrHandle a recognizer; 0 means none
+ * (or failure when returned). Handles are numbers looked up in a table, never
+ * pointers: an unknown, released or made-up handle is refused (NULL, 0, false
+ * or nothing happens), it never reaches freed memory.
+ *
+ * Blocks. Every pointer the library returns (a mask, a rectangle array, a
+ * text) is a heap block owned by the caller and released only with ocFree,
+ * which takes the ADDRESS of the variable holding it:
+ *
+ *     unsigned char *mask = thresoldImage(8, mat, 0, 255, w, h);
+ *     ...
+ *     ocFree(&mask);            // mask is NULL now; ocFree(&mask) again is harmless
+ *
+ * Order of calls.
+ *     image:      newMat -> thresoldImage ... -> delMat   (pixels kept alive until delMat)
+ *     boxes:      findRect -> ocFree
+ *     training:   saveMat
+ *     recognizer: createOcr -> getTextExTest / getTextWithPosTest ... -> releaseOcr
+ *
+ * Threads. Any call may run on several threads at once, as long as no two
+ * threads use the same handle at the same time. Each OcrHandle owns its own
+ * Tesseract instance. The calls do not change the process's locale.
+ *
+ * Bad arguments (NULL pointers, sizes of 0 or less, unknown handles, modes
+ * out of range) give NULL, 0 or false and never crash.
+ *
+ * Masks are width x height bytes, row after row with nothing between rows;
+ * 0 = black, nonzero = white.
+ */
+#ifndef MORVEXA_H
+#define MORVEXA_H
+
+#include <stdbool.h>
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define MORVEXA_API __attribute__((visibility("default")))
+#else
+#define MORVEXA_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef intptr_t MatHandle; /* 0 = none */
+typedef intptr_t OcrHandle; /* 0 = failure */
+
+/*
+ * Wraps pixels as an image. bytesPerPixel is 4 (R, G, B and a byte without
+ * meaning), 3 (R, G, B) or 1 (grey); bytesPerRow is at least
+ * width * bytesPerPixel. The pixels are NOT copied: the library keeps a
+ * pointer to them and reads them at each thresoldImage, so the caller keeps
+ * them alive and unchanged as long as it binarizes with the handle. It may
+ * free them just before delMat, which never reads them.
+ * Returns 0 for NULL pixels, sizes of 0 or less, a row length too short for
+ * the width, or another pixel size.
+ */
+MORVEXA_API MatHandle newMat(unsigned char *pixels, int width, int height, int bytesPerRow,
+                             int bytesPerPixel);
+
+/* Releases the handle. 0 and unknown handles are ignored. */
+MORVEXA_API void delMat(MatHandle mat);
+
+/*
+ * Converts the image to grey (0.299 R + 0.587 G + 0.114 B) and applies
+ * OpenCV's threshold with the given type, threshold and maximum; returns the
+ * result as a width x height mask (release with ocFree). The mask holds
+ * OpenCV's output values, so THRESH_TRUNC and the TOZERO types give grey
+ * levels; callers read nonzero as white.
+ *
+ * type: 0 THRESH_BINARY, 1 THRESH_BINARY_INV, 2 THRESH_TRUNC,
+ *       3 THRESH_TOZERO, 4 THRESH_TOZERO_INV, 8 THRESH_OTSU, 16 THRESH_TRIANGLE
+ *       (Otsu and Triangle choose the threshold themselves; alone they mean
+ *       BINARY, and as in OpenCV they may be added to another of 0..4, e.g.
+ *       9 = BINARY_INV with Otsu).
+ *       7 THRESH_MASK is, in OpenCV, not an operation but the bit mask that
+ *       picks the operation out of a type number, and OpenCV refuses it. Here
+ *       it yields a mask in which no pixel passes: all zero (all black), with
+ *       the usual size, so the caller's display stays consistent and nothing
+ *       is mistaken for a real binarization.
+ * threshold, maximum: 0..255.
+ * width, height: must equal the image's size.
+ * Returns NULL for a handle of 0 or unknown, another type, threshold or
+ * maximum outside 0..255, sizes that do not match the image, or no memory.
+ */
+MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold, int maximum,
+                                         int width, int height);
+
+/*
+ * Finds the 8-connected components of the nonzero pixels of a mask and
+ * returns *count rectangles of four ints each: left, top, right, bottom, with
+ * right and bottom INCLUSIVE pixel indices (a single pixel at (3, 2) gives
+ * 3, 2, 3, 2).
+ *
+ * Reading order: rectangles are grouped into lines (a rectangle joins the
+ * current line when its top lies at or above the lowest bottom of the line
+ * so far, taken in order of their tops); lines run from the top, and within a
+ * line rectangles run from the left (ties: from the top).
+ *
+ * param: the least number of pixels a component needs to be reported;
+ *        smaller ones (specks) are dropped. 0.0, negative values and NaN
+ *        keep every component.
+ *
+ * A result with *count == 0 is still a block, to be released with ocFree.
+ * Returns NULL (and sets *count to 0 when count is not NULL) for a NULL mask
+ * or count, sizes of 0 or less, or no memory.
+ */
+MORVEXA_API int *findRect(const unsigned char *mask, int width, int height, int *count,
+                          float param);
+
+/*
+ * Writes width x height 8-bit grey pixels (row after row) to path in the
+ * format its extension names, as OpenCV's image writer knows it: ".tif" or
+ * ".tiff" gives an 8-bit grey TIFF that Leptonica, and so the Tesseract
+ * tools, read. Returns false on any failure: NULL arguments, sizes of 0 or
+ * less, an unknown or missing extension, a file that cannot be written.
+ */
+MORVEXA_API bool saveMat(const char *path, const unsigned char *grey, int width, int height);
+
+/*
+ * Makes a recognizer: a Tesseract instance initialised with the data
+ * directory (the folder holding <language>.traineddata; NULL or "" lets
+ * Tesseract use TESSDATA_PREFIX or its built-in folder), the language (as
+ * Tesseract takes it, e.g. "eng" or "eng+chi_sim") and the engine mode
+ * (OcrEngineMode 0..3), with the page segmentation mode (PageSegMode 0..13)
+ * set. Returns 0 when a mode is out of range (also -1, "nothing chosen"),
+ * language is NULL or empty, or initialisation fails (missing file, legacy
+ * engine asked of an LSTM-only file).
+ */
+MORVEXA_API OcrHandle createOcr(const char *tessdataDir, const char *language, int pageSegMode,
+                                int engineMode);
+
+/*
+ * Recognises a width x height mask (nonzero = white) and returns the text,
+ * UTF-8, as Tesseract lays it out (lines end with "\n"); an image without
+ * text gives "". Release with ocFree.
+ * x, y: where the mask's top-left pixel lies in the caller's image. They do
+ * not select part of the mask (the whole mask is always read, and nothing
+ * outside it); getTextWithPosTest adds them to every rectangle it reports,
+ * so positions come back in the caller's coordinates. Pass 0, 0 for mask
+ * coordinates.
+ * Returns NULL for an unknown handle, a NULL mask, sizes of 0 or less, or a
+ * failed recognition.
+ */
+MORVEXA_API char *getTextExTest(OcrHandle ocr, const unsigned char *mask, int x, int y, int width,
+                                int height);
+
+/*
+ * Like getTextExTest, but returns each element of the level (PageIteratorLevel
+ * 0 RIL_BLOCK, 1 RIL_PARA, 2 RIL_TEXTLINE, 3 RIL_WORD, 4 RIL_SYMBOL) with its
+ * rectangle and confidence, as a JSON array, UTF-8, one element per line:
+ *
+ *   [
+ *   {"text":"Hello","left":10,"top":4,"right":49,"bottom":16,"confidence":91.25},
+ *   {"text":"world","left":56,"top":4,"right":99,"bottom":16,"confidence":89.50}
+ *   ]
+ *
+ * text: the element's text without trailing white space or line ends;
+ * left, top, right, bottom: its rectangle, right and bottom inclusive, plus
+ *   x and y;
+ * confidence: Tesseract's confidence, 0..100, two decimals.
+ * Elements come in Tesseract's reading order; elements without text are left
+ * out; an image without text gives "[]\n". Returns NULL as getTextExTest does,
+ * and for a level outside 0..4.
+ */
+MORVEXA_API char *getTextWithPosTest(OcrHandle ocr, const unsigned char *mask, int level, int x,
+                                     int y, int width, int height);
+
+/* Releases the recognizer. 0 and unknown handles are ignored. */
+MORVEXA_API void releaseOcr(OcrHandle ocr);
+
+/*
+ * pointerAddress is the address of the variable holding a block returned by
+ * thresoldImage, findRect or a text call: frees the block and sets the
+ * variable to NULL. A NULL address or a variable holding NULL is fine.
+ */
+MORVEXA_API void ocFree(void *pointerAddress);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* MORVEXA_H */

@@ -1,0 +1,164 @@
+// Recognizers: one Tesseract instance per OcrHandle.
+#include "engine/blocks.h"
+#include "engine/c_locale.h"
+#include "engine/handle_table.h"
+#include "engine/morvexa.h"
+#include "engine/ocr_json.h"
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace morvexa {
+namespace {
+
+struct Recognizer {
+  tesseract::TessBaseAPI api;
+  ~Recognizer() { api.End(); }
+};
+
+HandleTable<Recognizer> &recognizers() {
+  static HandleTable<Recognizer> table;
+  return table;
+}
+
+// Init reads parameters from the language data, and some of Tesseract's
+// parameters are process-wide; one Init at a time keeps them consistent.
+std::mutex &initMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+struct TesseractText {
+  char *text;
+  ~TesseractText() { delete[] text; }
+};
+
+// Tesseract reads a grey image; the mask may hold any nonzero value for
+// white, so it is normalised to 0 and 255.
+bool recognise(tesseract::TessBaseAPI &api, const unsigned char *mask, int width, int height) {
+  const auto bytes = maskBytes(width, height);
+  if (!bytes)
+    return false;
+  std::vector<unsigned char> grey(*bytes);
+  for (std::size_t i = 0; i < *bytes; ++i)
+    grey[i] = mask[i] != 0 ? 255 : 0;
+  api.SetImage(grey.data(), width, height, 1, width);
+  return api.Recognize(nullptr) == 0;
+}
+
+std::string trimEnd(const char *text) {
+  std::string s(text);
+  while (!s.empty() &&
+         (s.back() == '\n' || s.back() == '\r' || s.back() == ' ' || s.back() == '\t'))
+    s.pop_back();
+  return s;
+}
+
+std::vector<TextElement> elements(tesseract::TessBaseAPI &api, tesseract::PageIteratorLevel level,
+                                  int x, int y) {
+  std::vector<TextElement> result;
+  std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+  if (!it || it->Empty(level))
+    return result;
+  do {
+    TesseractText text{it->GetUTF8Text(level)};
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (text.text == nullptr || !it->BoundingBox(level, &left, &top, &right, &bottom))
+      continue;
+    TextElement e;
+    e.text = trimEnd(text.text);
+    // Tesseract's right and bottom are exclusive.
+    e.left = std::int64_t(left) + x;
+    e.top = std::int64_t(top) + y;
+    e.right = std::int64_t(right) - 1 + x;
+    e.bottom = std::int64_t(bottom) - 1 + y;
+    e.confidence = it->Confidence(level);
+    result.push_back(std::move(e));
+  } while (it->Next(level));
+  return result;
+}
+
+} // namespace
+} // namespace morvexa
+
+using namespace morvexa;
+
+extern "C" OcrHandle createOcr(const char *tessdataDir, const char *language, int pageSegMode,
+                               int engineMode) {
+  if (language == nullptr || *language == '\0')
+    return 0;
+  if (pageSegMode < 0 || pageSegMode >= tesseract::PSM_COUNT)
+    return 0;
+  if (engineMode < 0 || engineMode >= tesseract::OEM_COUNT)
+    return 0;
+  try {
+    ScopedCLocale cLocale;
+    auto recognizer = std::make_unique<Recognizer>();
+    {
+      std::lock_guard lock(initMutex());
+      if (recognizer->api.Init(tessdataDir, language,
+                               static_cast<tesseract::OcrEngineMode>(engineMode)) != 0)
+        return 0;
+    }
+    recognizer->api.SetPageSegMode(static_cast<tesseract::PageSegMode>(pageSegMode));
+    return recognizers().add(std::move(recognizer));
+  } catch (...) {
+    return 0;
+  }
+}
+
+extern "C" char *getTextExTest(OcrHandle ocr, const unsigned char *mask, int x, int y, int width,
+                               int height) {
+  (void)x; // a position in the caller's image; plain text carries none
+  (void)y;
+  Recognizer *recognizer = recognizers().find(ocr);
+  if (recognizer == nullptr || mask == nullptr || !maskBytes(width, height))
+    return nullptr;
+  try {
+    ScopedCLocale cLocale;
+    char *copy = nullptr;
+    if (recognise(recognizer->api, mask, width, height)) {
+      TesseractText text{recognizer->api.GetUTF8Text()};
+      if (text.text != nullptr)
+        copy = copyText(text.text);
+    }
+    recognizer->api.Clear();
+    return copy;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+extern "C" char *getTextWithPosTest(OcrHandle ocr, const unsigned char *mask, int level, int x,
+                                    int y, int width, int height) {
+  if (level < tesseract::RIL_BLOCK || level > tesseract::RIL_SYMBOL)
+    return nullptr;
+  Recognizer *recognizer = recognizers().find(ocr);
+  if (recognizer == nullptr || mask == nullptr || !maskBytes(width, height))
+    return nullptr;
+  try {
+    ScopedCLocale cLocale;
+    char *copy = nullptr;
+    if (recognise(recognizer->api, mask, width, height)) {
+      const auto found =
+          elements(recognizer->api, static_cast<tesseract::PageIteratorLevel>(level), x, y);
+      copy = copyText(elementsToJson(found));
+    }
+    recognizer->api.Clear();
+    return copy;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+extern "C" void releaseOcr(OcrHandle ocr) {
+  try {
+    recognizers().remove(ocr);
+  } catch (...) {
+  }
+}

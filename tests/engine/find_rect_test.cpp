@@ -1,0 +1,112 @@
+#include "engine_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+#include <vector>
+
+using namespace engine_test;
+
+namespace {
+
+using Rect = std::array<int, 4>; // left, top, right, bottom (inclusive)
+
+// '#' = white (nonzero, 255 unless a digit gives the byte), '.' = black.
+struct Mask {
+  int width = 0, height = 0;
+  std::vector<unsigned char> bytes;
+  Mask(std::initializer_list<std::string> rows) {
+    height = int(rows.size());
+    width = int(rows.begin()->size());
+    for (const std::string &row : rows)
+      for (char c : row)
+        bytes.push_back(c == '.' ? 0 : c == '#' ? 255 : static_cast<unsigned char>(c - '0'));
+  }
+};
+
+std::vector<Rect> find(const Mask &mask, float param = 0.0f) {
+  int count = -1;
+  Block<int> rects(findRect(mask.bytes.data(), mask.width, mask.height, &count, param));
+  EXPECT_NE(rects.p, nullptr) << "an empty result is still a block";
+  std::vector<Rect> out;
+  for (int i = 0; rects.p != nullptr && i < count; ++i)
+    out.push_back({rects.p[4 * i], rects.p[4 * i + 1], rects.p[4 * i + 2], rects.p[4 * i + 3]});
+  return out;
+}
+
+TEST(FindRect, CornersAreInclusive) {
+  EXPECT_EQ(find({"....", "....", "...#"}), (std::vector<Rect>{{3, 2, 3, 2}}));
+  EXPECT_EQ(find({"###", "###"}), (std::vector<Rect>{{0, 0, 2, 1}})) << "the whole mask";
+}
+
+TEST(FindRect, DiagonalNeighboursAreOneComponent) {
+  EXPECT_EQ(find({"#..", ".#.", "..#"}), (std::vector<Rect>{{0, 0, 2, 2}}));
+  EXPECT_EQ(find({"#.#", "...", "#.#"}).size(), 4u);
+}
+
+TEST(FindRect, AnyNonzeroByteIsWhite) {
+  EXPECT_EQ(find({"1..", "...", "..7"}), (std::vector<Rect>{{0, 0, 0, 0}, {2, 2, 2, 2}}));
+}
+
+TEST(FindRect, ReadingOrderLineByLineLeftToRight) {
+  // The tall glyph in the middle starts one row higher than its neighbours;
+  // it still comes second. The second line follows the whole first one.
+  const Mask mask{
+      "......##....", "##....##.##.", "##....##.##.",
+      "............", ".##......##.", ".##......##.",
+  };
+  EXPECT_EQ(
+      find(mask),
+      (std::vector<Rect>{{0, 1, 1, 2}, {6, 0, 7, 2}, {9, 1, 10, 2}, {1, 4, 2, 5}, {9, 4, 10, 5}}));
+}
+
+TEST(FindRect, ParamDropsComponentsWithFewerPixels) {
+  const Mask mask{
+      "#....",
+      "...##",
+      "...##",
+  };
+  const Rect speck{0, 0, 0, 0}, blob{3, 1, 4, 2};
+  struct Case {
+    float param;
+    std::vector<Rect> expected;
+  };
+  const Case cases[] = {
+      {0.0f, {speck, blob}}, {-1.0f, {speck, blob}}, {NAN, {speck, blob}}, {1.0f, {speck, blob}},
+      {2.0f, {blob}},        {4.0f, {blob}},         {4.5f, {}},
+  };
+  for (const Case &c : cases)
+    EXPECT_EQ(find(mask, c.param), c.expected) << "param " << c.param;
+}
+
+TEST(FindRect, BlackMaskGivesAnEmptyBlock) {
+  EXPECT_TRUE(find({"....", "...."}).empty());
+}
+
+TEST(FindRect, BadArgumentsGiveNullAndNoCount) {
+  const unsigned char mask[4] = {255, 0, 0, 255};
+  struct Case {
+    const char *what;
+    const unsigned char *mask;
+    int width, height;
+    bool withCount;
+  };
+  const Case cases[] = {
+      {"NULL mask", nullptr, 2, 2, true},
+      {"NULL count", mask, 2, 2, false},
+      {"width 0", mask, 0, 2, true},
+      {"height -1", mask, 2, -1, true},
+  };
+  for (const Case &c : cases) {
+    int count = 99;
+    Block<int> rects(findRect(c.mask, c.width, c.height, c.withCount ? &count : nullptr, 0.0f));
+    EXPECT_EQ(rects.p, nullptr) << c.what;
+    if (c.withCount) {
+      EXPECT_EQ(count, 0) << c.what;
+    }
+  }
+}
+
+} // namespace

@@ -1,0 +1,173 @@
+#include "engine_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace engine_test;
+
+namespace {
+
+// One row of pure greys: R = G = B = v gives the grey level v exactly.
+const std::vector<unsigned char> kGreys = {0, 50, 100, 101, 150, 255};
+
+RgbxImage greyRow(int padding = 0) {
+  RgbxImage image(int(kGreys.size()), 1, padding);
+  for (int x = 0; x < image.width; ++x)
+    image.set(x, 0, {kGreys[x], kGreys[x], kGreys[x]});
+  return image;
+}
+
+std::vector<unsigned char> threshold(RgbxImage &image, int type, int thresh, int maximum) {
+  const MatHandle mat = image.mat();
+  EXPECT_NE(mat, 0);
+  Block<unsigned char> mask(thresoldImage(type, mat, thresh, maximum, image.width, image.height));
+  delMat(mat);
+  if (mask.p == nullptr)
+    return {};
+  return {mask.p, mask.p + std::size_t(image.width) * image.height};
+}
+
+struct TypeCase {
+  int type;
+  std::vector<unsigned char> expected; // for kGreys, threshold 100, maximum 200
+};
+
+class ThresholdTypes : public testing::TestWithParam<TypeCase> {};
+
+TEST_P(ThresholdTypes, FollowOpenCvMeaning) {
+  RgbxImage image = greyRow();
+  EXPECT_EQ(threshold(image, GetParam().type, 100, 200), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engine, ThresholdTypes,
+                         testing::Values(TypeCase{0, {0, 0, 0, 200, 200, 200}},    // BINARY
+                                         TypeCase{1, {200, 200, 200, 0, 0, 0}},    // BINARY_INV
+                                         TypeCase{2, {0, 50, 100, 100, 100, 100}}, // TRUNC
+                                         TypeCase{3, {0, 0, 0, 101, 150, 255}},    // TOZERO
+                                         TypeCase{4, {0, 50, 100, 0, 0, 0}},       // TOZERO_INV
+                                         TypeCase{7, {0, 0, 0, 0, 0, 0}}), // MASK: nothing passes
+                         [](const auto &info) { return "type" + std::to_string(info.param.type); });
+
+TEST(Threshold, GreyWeighsRedGreenBlueInThatOrder) {
+  // Red alone is grey 76, blue alone 29: a threshold of 50 tells them apart,
+  // and would swap them if the bytes were read as B, G, R.
+  RgbxImage image(2, 1);
+  image.set(0, 0, {255, 0, 0});
+  image.set(1, 0, {0, 0, 255});
+  EXPECT_EQ(threshold(image, 0, 50, 255), (std::vector<unsigned char>{255, 0}));
+}
+
+TEST(Threshold, RowPaddingIsSkipped) {
+  RgbxImage tight = greyRow();
+  RgbxImage padded(int(kGreys.size()), 3, 12);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < padded.width; ++x)
+      padded.set(x, y, {kGreys[x], kGreys[x], kGreys[x]});
+  const auto row = threshold(tight, 0, 100, 255);
+  const auto all = threshold(padded, 0, 100, 255);
+  ASSERT_EQ(all.size(), row.size() * 3);
+  for (int y = 0; y < 3; ++y)
+    EXPECT_EQ(std::vector<unsigned char>(all.begin() + y * row.size(),
+                                         all.begin() + (y + 1) * row.size()),
+              row);
+}
+
+TEST(Threshold, OtsuAndTriangleChooseTheirOwnThreshold) {
+  // Dark text pixels on a light background. The threshold argument (250)
+  // would make every pixel black; the automatic methods must ignore it.
+  RgbxImage image(10, 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x)
+      image.set(x, y, x == 0 ? Rgb{30, 30, 30} : Rgb{230, 230, 230});
+  for (int type : {8, 16, 9}) {
+    SCOPED_TRACE(type);
+    const auto mask = threshold(image, type, 250, 255);
+    ASSERT_EQ(mask.size(), 100u);
+    const unsigned char light = type == 9 ? 0 : 255; // 9 = BINARY_INV with Otsu
+    for (int i = 0; i < 100; ++i)
+      ASSERT_EQ(mask[i], i % 10 == 0 ? 255 - light : light) << "pixel " << i;
+  }
+}
+
+TEST(Threshold, ThreeAndOneBytePixels) {
+  unsigned char rgb[] = {200, 200, 200, 10, 10, 10};
+  unsigned char grey[] = {200, 10};
+  for (auto [pixels, bpp] : {std::pair{rgb, 3}, std::pair{grey, 1}}) {
+    const MatHandle mat = newMat(pixels, 2, 1, 2 * bpp, bpp);
+    ASSERT_NE(mat, 0) << bpp;
+    Block<unsigned char> mask(thresoldImage(0, mat, 100, 255, 2, 1));
+    ASSERT_NE(mask.p, nullptr);
+    EXPECT_EQ(mask.p[0], 255);
+    EXPECT_EQ(mask.p[1], 0);
+    delMat(mat);
+  }
+}
+
+TEST(Threshold, BadArgumentsGiveNull) {
+  RgbxImage image = greyRow();
+  const MatHandle mat = image.mat();
+  ASSERT_NE(mat, 0);
+  const int w = image.width, h = image.height;
+  struct Case {
+    const char *what;
+    int type;
+    MatHandle mat;
+    int thresh, maximum, width, height;
+  };
+  const Case cases[] = {
+      {"type 5", 5, mat, 100, 255, w, h},
+      {"type 6", 6, mat, 100, 255, w, h},
+      {"Otsu and Triangle", 24, mat, 100, 255, w, h},
+      {"type 32", 32, mat, 100, 255, w, h},
+      {"type -1", -1, mat, 100, 255, w, h},
+      {"handle 0", 0, 0, 100, 255, w, h},
+      {"made-up handle", 0, mat + 100000, 100, 255, w, h},
+      {"wider", 0, mat, 100, 255, w + 1, h},
+      {"lower", 0, mat, 100, 255, w, h + 1},
+      {"zero size", 0, mat, 100, 255, 0, 0},
+      {"threshold -1", 0, mat, -1, 255, w, h},
+      {"threshold 256", 0, mat, 256, 255, w, h},
+      {"maximum 256", 0, mat, 100, 256, w, h},
+      {"maximum -1", 0, mat, 100, -1, w, h},
+  };
+  for (const Case &c : cases) {
+    Block<unsigned char> mask(thresoldImage(c.type, c.mat, c.thresh, c.maximum, c.width, c.height));
+    EXPECT_EQ(mask.p, nullptr) << c.what;
+  }
+  delMat(mat);
+  Block<unsigned char> afterDel(thresoldImage(0, mat, 100, 255, w, h));
+  EXPECT_EQ(afterDel.p, nullptr) << "released handle";
+}
+
+TEST(Mat, BadArgumentsGiveNoHandle) {
+  unsigned char pixels[64] = {};
+  EXPECT_EQ(newMat(nullptr, 2, 2, 8, 4), 0);
+  EXPECT_EQ(newMat(pixels, 0, 2, 8, 4), 0);
+  EXPECT_EQ(newMat(pixels, 2, -1, 8, 4), 0);
+  EXPECT_EQ(newMat(pixels, 2, 2, 7, 4), 0) << "row shorter than the width";
+  EXPECT_EQ(newMat(pixels, 2, 2, 8, 2), 0);
+  EXPECT_EQ(newMat(pixels, 2, 2, 8, 0), 0);
+}
+
+TEST(Mat, ReleaseIsSafeForAnyHandle) {
+  delMat(0);
+  delMat(-12345);
+  unsigned char pixels[16] = {};
+  const MatHandle mat = newMat(pixels, 2, 2, 8, 4);
+  ASSERT_NE(mat, 0);
+  delMat(mat);
+  delMat(mat); // twice: ignored
+}
+
+TEST(Mat, PixelsMayBeFreedBeforeRelease) {
+  // The program frees its engine copy first, then calls delMat.
+  auto pixels = std::make_unique<unsigned char[]>(16);
+  const MatHandle mat = newMat(pixels.get(), 2, 2, 8, 4);
+  ASSERT_NE(mat, 0);
+  pixels.reset();
+  delMat(mat); // reads nothing: AddressSanitizer would report it
+}
+
+} // namespace

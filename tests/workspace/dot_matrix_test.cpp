@@ -1,0 +1,156 @@
+#include "workspace/dot_matrix.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+
+#include "mask_fixture.h"
+
+namespace {
+
+struct EncodeCase {
+  const char *name;
+  std::vector<std::string> mask;
+  PixelRect box; // inclusive corners
+  std::string expected;
+};
+
+TEST(EncodeDotMatrix, WritesStoredBytesExactly) {
+  const std::vector<EncodeCase> cases = {
+      {"bits run least significant first", {"#.#", ".#."}, {0, 0, 2, 1}, "15$1$0.0.3$3"},
+      {"top row only", {"##", "..", ".."}, {0, 0, 1, 2}, "03$1$0.0.2$2"},
+      {"partial last byte", {"###", "###", "###"}, {0, 0, 2, 2}, "ff01$1$0.0.9$3"},
+      {"no set pixels keeps bytes and suffix", {"..", ".."}, {0, 0, 1, 1}, "00$1$0.0.0$2"},
+      {"box inside a wider mask uses its row length",
+       {"####", "#.##", "##.#"},
+       {1, 1, 2, 2},
+       "06$1$0.0.2$2"},
+      {"single pixel", {"#"}, {0, 0, 0, 0}, "01$1$0.0.1$1"},
+      {"empty rectangle", {"##", "##"}, {1, 0, 0, 1}, ""},
+      {"reaches past the right edge", {"##", "##"}, {0, 0, 2, 1}, ""},
+      {"reaches above the top", {"##", "##"}, {0, -1, 1, 1}, ""},
+  };
+  for (const EncodeCase &c : cases) {
+    const TextMask mask = MaskFromText(c.mask);
+    EXPECT_EQ(EncodeDotMatrix(c.box, mask.bytes.data(), mask.width, mask.height), c.expected)
+        << c.name;
+  }
+  EXPECT_EQ(EncodeDotMatrix({0, 0, 0, 0}, nullptr, 1, 1), "");
+}
+
+struct DecodeCase {
+  std::string text;
+  bool decodes;
+  int cols = 0;
+  int rows = 0;
+  std::vector<std::uint8_t> cells = {};
+};
+
+TEST(DecodeDotMatrix, ReadsStoredStrings) {
+  const std::vector<DecodeCase> cases = {
+      {"15$1$0.0.3$3", true, 3, 2, {1, 0, 1, 0, 1, 0}},
+      {"X$15$1$0.0.3$3", true, 3, 2, {1, 0, 1, 0, 1, 0}},
+      {"15$1$0.0.3.9$3", true, 3, 2, {1, 0, 1, 0, 1, 0}},
+      {"151$1$0.0.3$3", true, 3, 2, {1, 0, 1, 0, 1, 0}},
+      {"03$1$0.0.2$2", true, 2, 1, {1, 1}},
+      {"ff01$1$0.0.9$3", true, 3, 3, {1, 1, 1, 1, 1, 1, 1, 1, 1}},
+      {"1F$1$0.0.1$8", true, 8, 1, {0, 0, 0, 0, 1, 0, 0, 0}},
+      // The count ends the matrix at the row of its last pixel.
+      {"15$1$0.0.1$3", true, 3, 1, {1, 0, 1}},
+      // Cells past the last decoded bit are clear.
+      {"ff$1$0.0.8$3", true, 3, 3, {1, 1, 1, 1, 1, 1, 1, 1, 0}},
+      // As wide as the bits can hold.
+      {"15$1$0.0.3$8", true, 8, 1, {1, 0, 1, 0, 1, 0, 0, 0}},
+      {"15$1$0.0.3$3 trailing", true, 3, 2, {1, 0, 1, 0, 1, 0}},
+      {"15$1$0.3$3", false},
+      {"15$1$0.0.3$0", false},
+      {"$1$0.0.3$3", false},
+      {"00$1$0.0.0$2", false},
+      {"151$1$0.0.3.9$3", false},
+      {"15$1$0.0.4$3", false}, // more pixels than bits set
+      {"", false},
+      {"15$1$0.0.3", false},
+      {"A$B$15$1$0.0.3$3", false},
+      {"1$1$0.0.1$1", false}, // one digit: no whole byte
+      {"15$1$0.0.-3$3", false},
+      {"15$1$0.0.3$-3", false},
+      {"15$1$0.0.3$9", false},          // wider than 8 bits per byte
+      {"ff$1$0.0.1$2000000000", false}, // would ask for gigabytes
+      {"ff$1$0.0.1$99999999999999999999", false},
+      {"ff$1$0.0.99999999999999999999$1", false},
+      {"ff$1$0.0.1$-99999999999999999999", false},
+  };
+  for (const DecodeCase &c : cases) {
+    const std::optional<DotMatrix> matrix = DecodeDotMatrix(c.text);
+    ASSERT_EQ(matrix.has_value(), c.decodes) << c.text;
+    if (!matrix)
+      continue;
+    EXPECT_EQ(matrix->cols, c.cols) << c.text;
+    EXPECT_EQ(matrix->rows, c.rows) << c.text;
+    EXPECT_EQ(matrix->cells, c.cells) << c.text;
+  }
+}
+
+// Every box encodes to 2 x ceil(w x h / 8) hex digits and decodes back to its
+// rows down to the last one holding a set pixel.
+TEST(DotMatrix, RoundTripsRandomBoxes) {
+  std::mt19937 random(7);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int width = 1 + int(random() % 40);
+    const int height = 1 + int(random() % 40);
+    const unsigned density = random() % 4; // 0 gives mostly empty boxes
+    TextMask mask{width, height, std::vector<std::uint8_t>(std::size_t(width) * height)};
+    int lastSetRow = -1;
+    for (int i = 0; i < width * height; ++i) {
+      if (random() % 8 < density) {
+        mask.bytes[i] = std::uint8_t(1 + random() % 255);
+        lastSetRow = i / width;
+      }
+    }
+    const std::string text =
+        EncodeDotMatrix({0, 0, width - 1, height - 1}, mask.bytes.data(), width, height);
+    const std::size_t hexDigits = (std::size_t(width) * height + 7) / 8 * 2;
+    ASSERT_GT(text.size(), hexDigits);
+    EXPECT_EQ(text.find('$'), hexDigits);
+
+    const std::optional<DotMatrix> matrix = DecodeDotMatrix(text);
+    if (lastSetRow < 0) {
+      EXPECT_FALSE(matrix) << text;
+      continue;
+    }
+    ASSERT_TRUE(matrix) << text;
+    EXPECT_EQ(matrix->cols, width);
+    ASSERT_EQ(matrix->rows, lastSetRow + 1);
+    for (int i = 0; i < matrix->rows * width; ++i)
+      ASSERT_EQ(matrix->cells[i], mask.bytes[i] != 0 ? 1 : 0) << text << " cell " << i;
+  }
+}
+
+TEST(RenderDotMatrix, DrawsFivePixelSquares) {
+  const std::optional<ImageBuffer> image = DotMatrixToImage("15$1$0.0.3$3");
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->width, 15);
+  EXPECT_EQ(image->height, 10);
+  EXPECT_EQ(image->bitsPerPixel, 32);
+  EXPECT_EQ(image->bytesPerRow, 60);
+  ASSERT_EQ(image->pixels.size(), 600u);
+  // Cells 1 0 1 / 0 1 0: pixel (x, y) is white exactly in a set cell's square.
+  const int cells[2][3] = {{1, 0, 1}, {0, 1, 0}};
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 15; ++x)
+      for (int b = 0; b < 4; ++b)
+        ASSERT_EQ(image->pixels[y * 60 + x * 4 + b], cells[y / 5][x / 5] ? 0xFF : 0x00)
+            << x << "," << y;
+}
+
+TEST(RenderDotMatrix, RefusesWhatItCannotDraw) {
+  EXPECT_FALSE(DotMatrixToImage("15$1$0.3$3"));
+  EXPECT_FALSE(RenderDotMatrix(DotMatrix{}));
+  EXPECT_FALSE(RenderDotMatrix(DotMatrix{3, 2, {1, 0, 1}})); // cells do not match
+  // 100 bytes per cell: past the signed 32-bit image size of a bitmap.
+  const int cols = INT32_MAX / 100 + 1;
+  EXPECT_FALSE(RenderDotMatrix(DotMatrix{cols, 1, std::vector<std::uint8_t>(cols)}));
+}
+
+} // namespace
