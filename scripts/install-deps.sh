@@ -14,6 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev  # tests and benchmarks
   xvfb xauth xdotool imagemagick    # a virtual display, input events, screenshots
   fonts-wqy-microhei                # CJK glyphs for the Chinese interface
+  fonts-dejavu-core                 # a known Latin font the tests render glyphs with
 )
 
 missing=()
