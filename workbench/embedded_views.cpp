@@ -1,21 +1,12 @@
 #include "workbench/embedded_views.h"
 
-#include <QFrame>
+#include "workspace/binar_ctrl.h"
+#include "workspace/show_ctrl.h"
 
-namespace {
-
-QWidget *EmptyFrame(QWidget *parent) {
-  auto *frame = new QFrame(parent);
-  frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-  return frame;
-}
-
-} // namespace
-
-// Plain frames until the workspace view and the preview control exist.
 QWidget *CreateWorkspaceView(QWidget *parent) {
-  return EmptyFrame(parent);
+  return new CBinarCtrl(parent);
 }
+
 QWidget *CreateSamplePreview(QWidget *parent) {
-  return EmptyFrame(parent);
+  return new CShowCtrl(parent);
 }

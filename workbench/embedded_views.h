@@ -1,7 +1,6 @@
 #pragma once
 // The two views the main window hosts: the image workspace (control 1000) and
-// the enlarged sample preview (control 1016). They are made here so that the
-// dialog does not depend on their classes.
+// the enlarged sample preview (control 1016).
 class QWidget;
 
 QWidget *CreateWorkspaceView(QWidget *parent);

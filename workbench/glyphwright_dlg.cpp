@@ -171,6 +171,8 @@ void CglyphwrightDlg::ConnectControls() {
   connect(controls_.method, &QComboBox::currentIndexChanged, this,
           &CglyphwrightDlg::OnMethodChanged);
 
+  ConnectWorkspaceCommands();
+
   auto *aboutKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(aboutKey, &QShortcut::activated, this, [this] { OnSysCommand(kAboutCommandId); });
 }
@@ -209,7 +211,6 @@ void CglyphwrightDlg::OnMethodChanged(int method) {
 
 void CglyphwrightDlg::ReloadSampleList() {}
 void CglyphwrightDlg::CreateCaptureWindow() {}
-void CglyphwrightDlg::RebinarizeWorkspace() {}
 
 void CglyphwrightDlg::OnSysCommand(int commandId) {
   if (IsAboutCommand(commandId))

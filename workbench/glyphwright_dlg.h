@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 
+class QImage;
 class QMenu;
 class SettingsStore;
 
@@ -23,6 +24,11 @@ public:
   // Every way of ending the dialog (Esc, the close box, done()) passes here.
   void done(int result) override;
 
+  // Decodes an image file into the workspace and binarizes it with the
+  // values now chosen. A file that does not decode is reported and leaves
+  // the workspace as it was; false then.
+  bool LoadImageFile(const QString &path);
+
   // Test range: left, top, right, bottom in workspace pixels, right and
   // bottom exclusive.
   struct TestRange {
@@ -32,6 +38,10 @@ public:
 protected:
   // Runs the About box modally; tests replace it.
   virtual void ShowAboutBox();
+  // The file-open dialog of button 1010; an empty path when cancelled.
+  virtual QString AskImagePath();
+  // A failure the user can fix, in the usual message box; tests replace it.
+  virtual void ShowMessage(const QString &text);
 
   void closeEvent(QCloseEvent *event) override;
   void contextMenuEvent(QContextMenuEvent *event) override;
@@ -45,13 +55,22 @@ private:
   void OnThresholdScroll();
   void OnMethodChanged(int method);
 
+  // Image workspace commands (workspace_commands.cpp).
+  void ConnectWorkspaceCommands();
+  void OnOpenImage();
+  void OnGridSplit();
+  void OnDirectSplit();
+  void OnClearBoxes();
+  // An image from a file or a capture: into the workspace, binarized at once.
+  void PutImageIntoWorkspace(const QImage &image);
+
   // Filled by the sample library work: loads the file of edit 1008 into the
   // store and the list.
   void ReloadSampleList();
   // Filled by the screen capture work: creates the hidden capture window.
   void CreateCaptureWindow();
-  // Filled by the image workspace work: binarizes the image again with the
-  // threshold, maximum and method now chosen.
+  // Binarizes the workspace image again with the threshold, maximum and
+  // method now chosen.
   void RebinarizeWorkspace();
 
   void CentreOnScreen();

@@ -3,6 +3,8 @@
 #include "workbench/control_ids.h"
 #include "workbench/embedded_views.h"
 #include "workbench/main_window_layout.h"
+#include "workspace/binar_ctrl.h"
+#include "workspace/show_ctrl.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -134,7 +136,7 @@ MainWindowControls BuildMainWindowControls(QWidget *dialog) {
   QHash<int, QWidget *> byId;
   for (const LayoutControl &control : MainWindowLayout()) {
     QWidget *widget = MakeControl(control, dialog);
-    const PixelRect r = ControlPixelRect(control);
+    const ControlRect r = ControlPixelRect(control);
     widget->setGeometry(r.x, r.y, r.width, r.height);
     if (control.id != ControlId::None) {
       widget->setObjectName(QString::number(control.id));

@@ -1,6 +1,8 @@
 #pragma once
 // The main window's widgets, made from the layout table and bound to typed
 // members by control ID.
+class CBinarCtrl;
+class CShowCtrl;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -11,8 +13,8 @@ class QTableWidget;
 class QWidget;
 
 struct MainWindowControls {
-  QWidget *workspaceView = nullptr; // 1000
-  QWidget *previewView = nullptr;   // 1016
+  CBinarCtrl *workspaceView = nullptr; // 1000
+  CShowCtrl *previewView = nullptr;    // 1016
 
   QLineEdit *rows = nullptr;           // 1001
   QLineEdit *columns = nullptr;        // 1002

@@ -86,7 +86,7 @@ int DialogUnitsToPixelsY(int du) {
   return DivideRounded(du * 15, 8);
 }
 
-PixelRect ControlPixelRect(const LayoutControl &control) {
+ControlRect ControlPixelRect(const LayoutControl &control) {
   const int height =
       control.kind == ControlKind::DropDownList ? kDropDownVisibleHeightDu : control.height;
   return {DialogUnitsToPixelsX(control.x), DialogUnitsToPixelsY(control.y),

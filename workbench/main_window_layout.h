@@ -38,9 +38,11 @@ inline constexpr int kDropDownVisibleHeightDu = 13;
 
 std::span<const LayoutControl> MainWindowLayout();
 
-struct PixelRect {
+// A control's place in pixels. Not workspace/pixel_rect.h's PixelRect, which
+// holds corners: two classes of one name would break the one-definition rule.
+struct ControlRect {
   int x, y, width, height;
-  friend bool operator==(const PixelRect &, const PixelRect &) = default;
+  friend bool operator==(const ControlRect &, const ControlRect &) = default;
 };
 
 // Dialog units to logical pixels for the 9-point dialog font at 96 dpi: a base
@@ -49,4 +51,4 @@ int DialogUnitsToPixelsX(int du);
 int DialogUnitsToPixelsY(int du);
 
 // Where a control's widget goes, in pixels of the dialog's client area.
-PixelRect ControlPixelRect(const LayoutControl &control);
+ControlRect ControlPixelRect(const LayoutControl &control);

@@ -1,0 +1,78 @@
+// The main window's commands for the image workspace: open an image file,
+// binarize again when a binarization control moves, split, clear outlines.
+#include "workbench/combo_contents.h"
+#include "workbench/glyphwright_dlg.h"
+#include "workbench/message_box.h"
+#include "workspace/binar_ctrl.h"
+#include "workspace/seg_box.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+void CglyphwrightDlg::ConnectWorkspaceCommands() {
+  connect(controls_.openImageButton, &QPushButton::clicked, this, [this] { OnOpenImage(); });
+  connect(controls_.gridSplitButton, &QPushButton::clicked, this, [this] { OnGridSplit(); });
+  connect(controls_.directSplitButton, &QPushButton::clicked, this, [this] { OnDirectSplit(); });
+  connect(controls_.clearBoxesButton, &QPushButton::clicked, this, [this] { OnClearBoxes(); });
+}
+
+QString CglyphwrightDlg::AskImagePath() {
+  return QFileDialog::getOpenFileName(this, QString(), QString(),
+                                      QStringLiteral("PNG Files (*.png);;BMP Files (*.bmp)"));
+}
+
+void CglyphwrightDlg::ShowMessage(const QString &text) {
+  ShowWarningMessage(this, text);
+}
+
+void CglyphwrightDlg::OnOpenImage() {
+  const QString path = AskImagePath();
+  if (!path.isEmpty())
+    LoadImageFile(path);
+}
+
+bool CglyphwrightDlg::LoadImageFile(const QString &path) {
+  const QImage image(path);
+  if (image.isNull()) {
+    ShowMessage(QStringLiteral("无法读取图片文件：%1").arg(path));
+    return false;
+  }
+  PutImageIntoWorkspace(image);
+  return true;
+}
+
+void CglyphwrightDlg::PutImageIntoWorkspace(const QImage &image) {
+  controls_.workspaceView->SetImage(image);
+  RebinarizeWorkspace();
+}
+
+void CglyphwrightDlg::RebinarizeWorkspace() {
+  const int maximum = controls_.maximum->value();
+  const int threshold = controls_.threshold->value();
+  // A list without a selection (-1) falls back to the default method.
+  const int type = ThresholdTypeForMethod(controls_.method->currentIndex());
+  controls_.workspaceView->Binarize(threshold, maximum, type);
+}
+
+void CglyphwrightDlg::OnGridSplit() {
+  const int rowGap = ParseSplitGap(controls_.rows->text().toStdString());
+  const int columnGap = ParseSplitGap(controls_.columns->text().toStdString());
+  if (rowGap < 1 || columnGap < 1) {
+    ShowMessage(QStringLiteral("分割的行列必须大于0"));
+    return;
+  }
+  controls_.workspaceView->SplitGrid(rowGap, columnGap);
+}
+
+void CglyphwrightDlg::OnDirectSplit() {
+  if (controls_.workspaceView->SplitDirect() == -1)
+    ShowMessage(QStringLiteral("请先加载一张图片"));
+}
+
+void CglyphwrightDlg::OnClearBoxes() {
+  controls_.workspaceView->ClearOutlines();
+}

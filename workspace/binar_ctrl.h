@@ -1,0 +1,106 @@
+#pragma once
+// The image workspace: holds the one image the user works on, binarized by
+// the engine, cut into boxes, drawn with the box outlines at an integer zoom.
+//
+// It always works at the size of its own client area: an image is placed at
+// the top-left corner of a black area of exactly that size and cut at its
+// right and bottom edges. Boxes, masks and ranges are pixel coordinates in
+// that area.
+#include <QImage>
+#include <QPainterPath>
+#include <QWidget>
+#include <optional>
+#include <vector>
+
+#include "engine/morvexa.h"
+#include "workspace/image_buffer.h"
+#include "workspace/pixel_rect.h"
+#include "workspace/seg_box.h"
+#include "workspace/view_geometry.h"
+
+class CBinarCtrl : public QWidget {
+  Q_OBJECT
+
+public:
+  explicit CBinarCtrl(QWidget *parent = nullptr);
+  ~CBinarCtrl() override;
+
+  // Copies `source` into the workspace (the caller keeps it) and hands the
+  // copy to the engine. Clears the outlines but keeps the box list; resets
+  // zoom and offset. Follow it with Binarize: until then the view is black.
+  void SetImage(const QImage &source);
+
+  // Thresholds the image with an engine threshold type (0, 1, 2, 3, 4, 7, 8,
+  // 16). White only where the engine's mask is set inside the source
+  // rectangle. Without an image, or when the engine gives no mask, nothing
+  // changes.
+  void Binarize(int threshold, int maximum, int type);
+
+  // The mask of an area (right and bottom exclusive): 0xFF for white, 0 for
+  // black, rows without gaps. An all-zero area means the whole workspace; an
+  // area reaching outside it is clipped. `area` is rewritten to the area the
+  // mask covers. Nothing without an image or memory.
+  std::optional<std::vector<std::uint8_t>> ExtractMask(PixelRect &area) const;
+
+  // Projection split with the row and column gaps (both at least 1).
+  // 0 when done or without an image (nothing changes then), -1 when memory
+  // runs out (the boxes stay as they were).
+  int SplitGrid(int rowGap, int columnGap);
+
+  // The engine's split into connected shapes. 0 when done, -1 without an
+  // image.
+  int SplitDirect();
+
+  // Removes every outline from the view; the boxes stay clickable.
+  void ClearOutlines();
+
+  // A rectangle of the view's client area in workspace pixels, at the
+  // current zoom and offset; an all-zero rectangle means the whole view.
+  void ViewToImage(PixelRect &rect) const;
+
+  const std::vector<SegBox> &boxes() const { return boxes_; }
+  const ViewZoom &view() const { return view_; }
+  const ImageBuffer &displayBuffer() const { return display_; }
+  bool hasImage() const { return !display_.empty(); }
+  int sourceWidth() const { return sourceWidth_; }
+  int sourceHeight() const { return sourceHeight_; }
+
+protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+  void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+  void wheelEvent(QWheelEvent *event) override;
+
+private:
+  void ConvertShownToBuffers();
+  void ShowDisplayBuffer();
+  void ReplaceBoxes(std::vector<SegBox> boxes);
+  bool LeftControlHeld(Qt::KeyboardModifiers modifiers) const;
+  void ComposeBackBuffer();
+
+  // Engine copy (red, green, blue, x): backs mat_ and stays unchanged while
+  // mat_ lives, because the engine reads it at every threshold.
+  ImageBuffer engineCopy_;
+  // Display buffer (blue, green, red, x): black or white after binarization;
+  // the source of every mask.
+  ImageBuffer display_;
+  MatHandle mat_ = 0;
+  // What the view paints: the display buffer as an image of the workspace's
+  // size.
+  QImage shown_;
+  int sourceWidth_ = 0;
+  int sourceHeight_ = 0;
+
+  std::vector<SegBox> boxes_;
+  QPainterPath allOutlines_;
+  QPainterPath selectedOutline_;
+
+  QImage backBuffer_;
+  ViewZoom view_;
+
+  // Which Ctrl key is down, from the key events the application sees: wheel
+  // events cannot tell left from right.
+  bool leftControlDown_ = false;
+  bool keysNamed_ = false; // the platform names the key of a key event
+};
