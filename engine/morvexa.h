@@ -20,7 +20,8 @@
  *     image:      newMat -> thresoldImage ... -> delMat   (pixels kept alive until delMat)
  *     boxes:      findRect -> ocFree
  *     training:   saveMat
- *     recognizer: createOcr -> getTextExTest / getTextWithPosTest ... -> releaseOcr
+ *     recognizer: createOcr -> [setOcrWhitelist] -> getTextExTest / getTextWithPosTest ...
+ *                 -> releaseOcr
  *
  * Threads. Any call may run on several threads at once, as long as no two
  * threads use the same handle at the same time. Each OcrHandle owns its own
@@ -171,6 +172,19 @@ MORVEXA_API char *getTextExTest(OcrHandle ocr, const unsigned char *mask, int x,
  */
 MORVEXA_API char *getTextWithPosTest(OcrHandle ocr, const unsigned char *mask, int level, int x,
                                      int y, int width, int height);
+
+/*
+ * Restricts the characters the recognizer may read (Tesseract's
+ * tessedit_char_whitelist) for every later text call on the handle.
+ * characters: UTF-8, the encoding the text calls return, so any character
+ * of the language data can be named; NULL or "" lifts the restriction.
+ * The space between words always stays allowed, so words are not run
+ * together. Characters the language data does not know are ignored; a list
+ * of only such characters leaves nothing to read.
+ * Returns false, and leaves the recognizer as it was, for an unknown handle
+ * or text that is not valid UTF-8.
+ */
+MORVEXA_API bool setOcrWhitelist(OcrHandle ocr, const char *characters);
 
 /* Releases the recognizer. 0 and unknown handles are ignored. */
 MORVEXA_API void releaseOcr(OcrHandle ocr);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvexa {
@@ -83,6 +84,45 @@ std::vector<TextElement> elements(tesseract::TessBaseAPI &api, tesseract::PageIt
   return result;
 }
 
+// Tesseract compares the whitelist with its character set as UTF-8; text
+// that is not UTF-8 would match nothing in ways no one could predict.
+bool isUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    char32_t code = 0;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      code = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      code = lead & 0x07;
+    } else {
+      return false;
+    }
+    if (text.size() - i < length)
+      return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80)
+        return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
 } // namespace
 } // namespace morvexa
 
@@ -153,6 +193,27 @@ extern "C" char *getTextWithPosTest(OcrHandle ocr, const unsigned char *mask, in
     return copy;
   } catch (...) {
     return nullptr;
+  }
+}
+
+extern "C" bool setOcrWhitelist(OcrHandle ocr, const char *characters) {
+  Recognizer *recognizer = recognizers().find(ocr);
+  if (recognizer == nullptr)
+    return false;
+  std::string_view list = characters != nullptr ? characters : "";
+  if (!isUtf8(list))
+    return false;
+  try {
+    // The LSTM engine reads the space between words as a character too;
+    // left out of the list it would run the words together.
+    std::string whitelist(list);
+    if (!whitelist.empty() && whitelist.find(' ') == std::string::npos)
+      whitelist += ' ';
+    // A parameter of this instance only; Recognize applies it to the
+    // character set each time it runs.
+    return recognizer->api.SetVariable("tessedit_char_whitelist", whitelist.c_str());
+  } catch (...) {
+    return false;
   }
 }
 

@@ -74,6 +74,7 @@ static int badArguments(void) {
   CHECK(createOcr("/no/such/tessdata", "eng", 3, 3) == 0);
   CHECK(getTextExTest(0, pixels, 0, 0, W, H) == NULL);
   CHECK(getTextWithPosTest(0, pixels, 3, 0, 0, W, H) == NULL);
+  CHECK(!setOcrWhitelist(0, "0123456789"));
   releaseOcr(0);
   releaseOcr(31337);
 
@@ -118,6 +119,7 @@ static int goodArguments(int round) {
 
   OcrHandle ocr = createOcr(tessdata, "eng", 6, 3);
   CHECK(ocr != 0);
+  CHECK(setOcrWhitelist(ocr, round % 2 ? "0123456789" : NULL));
   char *text = getTextExTest(ocr, mask, 0, 0, W, H);
   CHECK(text != NULL);
   ocFree(&text);

@@ -1,0 +1,165 @@
+// Sample library: reading and writing a library of 10,000 samples of 24 x 24
+// glyphs, each beside a baseline of the same text or bytes measured in the
+// same run (jsoncpp parsing alone; a plain fwrite, with and without fsync),
+// and adding one sample, which rewrites the whole file.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <json/reader.h>
+#include <json/value.h>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "samples/sample_file.h"
+#include "workspace/dot_matrix.h"
+
+namespace {
+
+constexpr int kSamples = 10000;
+constexpr int kGlyphSize = 24;
+
+// Random 24 x 24 glyphs, about 40 % of their pixels set, labelled with
+// two-byte characters of the system code page, as a Chinese library would be.
+SampleStore GlyphLibrary(int count, unsigned seed = 7) {
+  SampleStore store;
+  std::mt19937 random(seed);
+  std::vector<std::uint8_t> mask(kGlyphSize * kGlyphSize);
+  const PixelRect glyph{0, 0, kGlyphSize - 1, kGlyphSize - 1};
+  while (static_cast<int>(store.size()) < count) {
+    for (std::uint8_t &pixel : mask)
+      pixel = random() % 10 < 4;
+    std::string label = {static_cast<char>(0xB0 + random() % 0x40),
+                         static_cast<char>(0xA1 + random() % 0x5E)};
+    store.insert_or_assign(EncodeDotMatrix(glyph, mask.data(), kGlyphSize, kGlyphSize),
+                           std::move(label));
+  }
+  return store;
+}
+
+const SampleStore &Library() {
+  static const SampleStore library = GlyphLibrary(kSamples);
+  return library;
+}
+
+const std::string &LibraryText() {
+  static const std::string text = FormatSampleFile(Library());
+  return text;
+}
+
+// A file in a fresh directory of the system's temporary directory, removed
+// with it at the end of the benchmark.
+class ScratchFile {
+public:
+  ScratchFile() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "glyphwright-bench-XXXXXX").string();
+    dir_ = mkdtemp(pattern.data());
+    path_ = dir_ + "/samples.txt";
+  }
+  ~ScratchFile() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  const std::string &path() const { return path_; }
+
+private:
+  std::string dir_;
+  std::string path_;
+};
+
+void SetBytes(benchmark::State &state) {
+  state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(LibraryText().size()));
+}
+
+void BM_JsoncppParseBaseline(benchmark::State &state) {
+  const std::string &text = LibraryText();
+  for (auto _ : state) {
+    Json::Value root;
+    Json::Reader reader;
+    benchmark::DoNotOptimize(reader.parse(text.data(), text.data() + text.size(), root, false));
+  }
+  SetBytes(state);
+}
+BENCHMARK(BM_JsoncppParseBaseline)->Unit(benchmark::kMillisecond);
+
+void BM_ParseSampleText(benchmark::State &state) {
+  const std::string &text = LibraryText();
+  for (auto _ : state) {
+    SampleStore store;
+    benchmark::DoNotOptimize(ParseSampleText(text, store));
+    if (store.size() != kSamples)
+      state.SkipWithError("samples lost");
+  }
+  SetBytes(state);
+}
+BENCHMARK(BM_ParseSampleText)->Unit(benchmark::kMillisecond);
+
+void BM_FormatSampleFile(benchmark::State &state) {
+  for (auto _ : state)
+    benchmark::DoNotOptimize(FormatSampleFile(Library()));
+  SetBytes(state);
+}
+BENCHMARK(BM_FormatSampleFile)->Unit(benchmark::kMillisecond);
+
+// The same bytes written the plain way: truncate, fwrite, close. `sync`
+// adds the fsync a safe replacement needs before its rename.
+void PlainWrite(benchmark::State &state, bool sync) {
+  ScratchFile file;
+  const std::string &text = LibraryText();
+  for (auto _ : state) {
+    FILE *out = std::fopen(file.path().c_str(), "wb");
+    if (out == nullptr) {
+      state.SkipWithError("cannot open");
+      break;
+    }
+    std::fwrite(text.data(), 1, text.size(), out);
+    if (sync) {
+      std::fflush(out);
+      fsync(fileno(out));
+    }
+    std::fclose(out);
+  }
+  SetBytes(state);
+}
+void BM_FwriteBaseline(benchmark::State &state) {
+  PlainWrite(state, false);
+}
+BENCHMARK(BM_FwriteBaseline)->Unit(benchmark::kMillisecond);
+void BM_FwriteFsyncBaseline(benchmark::State &state) {
+  PlainWrite(state, true);
+}
+BENCHMARK(BM_FwriteFsyncBaseline)->Unit(benchmark::kMillisecond);
+
+void BM_WriteSampleFile(benchmark::State &state) {
+  ScratchFile file;
+  for (auto _ : state)
+    if (!WriteSampleFile(file.path(), Library()))
+      state.SkipWithError("write failed");
+  SetBytes(state);
+}
+BENCHMARK(BM_WriteSampleFile)->Unit(benchmark::kMillisecond);
+
+// What one press of the add button costs the core: a new key into a library
+// of 10,000 and the whole file written again. The key is taken out again
+// (a map erase) so every round adds to the same library.
+void BM_AddOneSampleTo10000(benchmark::State &state) {
+  ScratchFile file;
+  SampleStore store = Library();
+  const SampleStore extra = GlyphLibrary(64, 99);
+  auto next = extra.begin();
+  for (auto _ : state) {
+    auto added = store.insert_or_assign(next->first, next->second).first;
+    if (!WriteSampleFile(file.path(), store))
+      state.SkipWithError("write failed");
+    store.erase(added);
+    if (++next == extra.end())
+      next = extra.begin();
+  }
+  SetBytes(state);
+}
+BENCHMARK(BM_AddOneSampleTo10000)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,259 @@
+#include "samples/sample_list.h"
+
+#include "app/text_codec.h"
+#include "samples/safe_file.h"
+#include "samples/sample_file.h"
+#include "workspace/dot_matrix_bitmap.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTableWidget>
+#include <utility>
+
+namespace {
+
+constexpr int kMenuId = 129;
+constexpr int kDeleteCommand = 32772;
+
+QString FromSystem(const std::string &bytes) {
+  return QString::fromStdU16String(FromSystemCodePage(bytes));
+}
+
+std::string ToSystem(const QString &text) {
+  return ToSystemCodePage(text.toStdU16String());
+}
+
+// Edit 1008 holds what the user chose in the file dialog; the file system
+// takes it in the locale's encoding.
+std::string FileSystemPath(const QString &path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+QString DisplayPath(const std::string &path) {
+  return QFile::decodeName(path.c_str());
+}
+
+QTableWidgetItem *ReadOnlyItem(const QString &text) {
+  auto *item = new QTableWidgetItem(text);
+  // A list-view row is not edited in place; a double click does nothing.
+  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+  return item;
+}
+
+QString CellText(const QTableWidget *list, int row, int column) {
+  const QTableWidgetItem *item = list->item(row, column);
+  return item ? item->text() : QString();
+}
+
+} // namespace
+
+CSampleList::CSampleList(QTableWidget *list, QLineEdit *label, QLineEdit *samplePath,
+                         QWidget *owner, SampleStore &store, QObject *parent)
+    : QObject(parent), list_(list), label_(label), samplePath_(samplePath), owner_(owner),
+      store_(store), popupMenu_(new QMenu(owner)) {
+  if (list_->columnCount() < 2)
+    list_->setColumnCount(2);
+
+  popupMenu_->setObjectName(QString::number(kMenuId));
+  QAction *remove = popupMenu_->addAction(QStringLiteral("删除"));
+  remove->setObjectName(QString::number(kDeleteCommand));
+  remove->setData(kDeleteCommand);
+  connect(remove, &QAction::triggered, this, [this] { OnDeleteSample(); });
+
+  // Only a mouse click previews: moving the selection with the keyboard
+  // leaves the preview and the current sample alone.
+  connect(list_, &QTableWidget::clicked, this, [this] { OnSampleListClick(); });
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QTableWidget::customContextMenuRequested, this, [this] { OnSampleListRClick(); });
+
+  messageSink_ = [this](const QString &text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("glyphwright"), text, QMessageBox::Ok,
+                    owner_);
+    box.exec();
+  };
+  pathChooser_ = [this] { return DefaultPathChooser(); };
+}
+
+void CSampleList::SetMessageSink(MessageSink sink) {
+  messageSink_ = std::move(sink);
+}
+
+void CSampleList::SetPathChooser(PathChooser chooser) {
+  pathChooser_ = std::move(chooser);
+}
+
+void CSampleList::Tell(const QString &text) {
+  if (messageSink_)
+    messageSink_(text);
+}
+
+QString CSampleList::DefaultPathChooser() {
+  QFileDialog dialog(owner_);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // A new sample file is made by typing a name that does not exist yet.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(QStringLiteral("样本文件 (*.txt)"));
+  if (dialog.exec() != QDialog::Accepted)
+    return {};
+  return dialog.selectedFiles().value(0);
+}
+
+void CSampleList::ReloadSampleList() {
+  const QString shownPath = samplePath_->text();
+  if (shownPath.isEmpty())
+    return;
+  const std::string path = FileSystemPath(shownPath);
+  SampleStore loaded;
+  const SampleFileLoad load = LoadSampleFile(path, loaded);
+  if (load.rewriteLosesData)
+    keepBeforeWrite_.insert(path);
+  else
+    keepBeforeWrite_.erase(path);
+  if (!load.loaded)
+    return;
+
+  store_ = std::move(loaded);
+  // The list reads in descending key order, as if each sample had been put
+  // on top of the ones before it. Filled from the bottom in one pass: a
+  // library holds thousands of samples.
+  list_->setRowCount(0);
+  list_->setRowCount(static_cast<int>(store_.size()));
+  int row = list_->rowCount();
+  for (const auto &[desc, name] : store_) {
+    --row;
+    list_->setItem(row, 0, ReadOnlyItem(FromSystem(name)));
+    list_->setItem(row, 1, ReadOnlyItem(FromSystem(desc)));
+  }
+
+  if (!load.parse.valid) {
+    const QString backup = DisplayPath(NextBackupPath(path));
+    Tell(QStringLiteral("“%1”不是有效的样本文件，没有载入任何样本。\n"
+                        "原文件不会被覆盖：下次保存样本前会先把它备份为“%2”。")
+             .arg(shownPath, backup));
+  } else if (load.parse.skipped > 0) {
+    const QString backup = DisplayPath(NextBackupPath(path));
+    Tell(QStringLiteral("样本文件“%1”中有 %2 个条目不是有效的样本，已跳过。\n"
+                        "下次保存样本前会先把原文件备份为“%3”。")
+             .arg(shownPath)
+             .arg(load.parse.skipped)
+             .arg(backup));
+  }
+}
+
+void CSampleList::OnChooseSampleFile() {
+  const QString path = pathChooser_ ? pathChooser_() : QString();
+  if (path.isEmpty())
+    return;
+  samplePath_->setText(path);
+  ReloadSampleList();
+}
+
+void CSampleList::OnAddSample() {
+  if (currentSample_.isEmpty()) {
+    Tell(QStringLiteral("请先选中分割后的文字"));
+    return;
+  }
+  if (samplePath_->text().isEmpty()) {
+    Tell(QStringLiteral("请先设置样本要保存的位置"));
+    return;
+  }
+  // Taken exactly as typed: a label of spaces is a label.
+  const QString label = label_->text();
+  if (label.isEmpty()) {
+    Tell(QStringLiteral("文字内容不能为空"));
+    return;
+  }
+
+  std::string key = ToSystem(currentSample_);
+  if (!store_.contains(key)) {
+    AddRowOnTop(label, currentSample_);
+  } else {
+    for (int row = 0; row < list_->rowCount(); ++row) {
+      if (CellText(list_, row, 1) == currentSample_) {
+        list_->setItem(row, 0, ReadOnlyItem(label));
+        break;
+      }
+    }
+  }
+  store_.insert_or_assign(std::move(key), ToSystem(label));
+  SaveSampleFile();
+}
+
+void CSampleList::OnDeleteSample() {
+  const int row = FirstSelectedRow();
+  if (row < 0)
+    return;
+  store_.erase(ToSystem(CellText(list_, row, 1)));
+  list_->removeRow(row);
+  if (!samplePath_->text().isEmpty())
+    SaveSampleFile();
+}
+
+void CSampleList::OnSampleListClick() {
+  ShowSelectedSample();
+}
+
+void CSampleList::OnSampleListRClick() {
+  ShowSelectedSample();
+  if (FirstSelectedRow() >= 0)
+    popupMenu_->popup(QCursor::pos());
+}
+
+void CSampleList::ShowSelectedSample() {
+  const int row = FirstSelectedRow();
+  if (row < 0)
+    return;
+  const QString label = CellText(list_, row, 0);
+  if (Preview(CellText(list_, row, 1)))
+    label_->setText(label);
+}
+
+bool CSampleList::OnBoxSelected(const QString &data) {
+  if (!Preview(data))
+    return false;
+  const auto found = store_.find(ToSystem(data));
+  label_->setText(found != store_.end() ? FromSystem(found->second) : QString());
+  return true;
+}
+
+bool CSampleList::Preview(const QString &data) {
+  const QImage bitmap = DotMatrixToBitmap(data);
+  if (bitmap.isNull())
+    return false;
+  currentSample_ = data;
+  emit PreviewChanged(bitmap);
+  return true;
+}
+
+int CSampleList::FirstSelectedRow() const {
+  int first = -1;
+  for (const QModelIndex &index : list_->selectionModel()->selectedIndexes())
+    if (first < 0 || index.row() < first)
+      first = index.row();
+  return first;
+}
+
+void CSampleList::AddRowOnTop(const QString &label, const QString &data) {
+  list_->insertRow(0);
+  list_->setItem(0, 0, ReadOnlyItem(label));
+  list_->setItem(0, 1, ReadOnlyItem(data));
+}
+
+void CSampleList::SaveSampleFile() {
+  const QString shownPath = samplePath_->text();
+  const std::string path = FileSystemPath(shownPath);
+  if (keepBeforeWrite_.contains(path)) {
+    if (QFile::exists(shownPath) && !BackUpFile(path)) {
+      Tell(QStringLiteral("无法备份样本文件“%1”，为保护原文件，这次没有写入。").arg(shownPath));
+      return;
+    }
+    keepBeforeWrite_.erase(path);
+  }
+  if (!WriteSampleFile(path, store_))
+    Tell(QStringLiteral("无法写入样本文件“%1”，原文件保持不变。").arg(shownPath));
+}

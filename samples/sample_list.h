@@ -1,0 +1,98 @@
+#pragma once
+// The sample list of the main window: list 1014 mirrors the SampleStore, the
+// label edit 1011 names the current sample, edit 1008 holds the sample
+// file's path. Every change through the list is written to the file at once.
+//
+// The main window creates one of these over its controls and routes to it:
+// buttons 3 and 1012 and the workspace's box selection. Clicks and right
+// clicks on the list, and the popup menu, are handled here.
+#include "samples/sample_store.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <set>
+#include <string>
+
+class QLineEdit;
+class QMenu;
+class QTableWidget;
+class QWidget;
+
+class CSampleList : public QObject {
+  Q_OBJECT
+
+public:
+  // `owner` owns the popup menu and the dialogs; the widgets and the store
+  // must outlive this object.
+  CSampleList(QTableWidget *list, QLineEdit *label, QLineEdit *samplePath, QWidget *owner,
+              SampleStore &store, QObject *parent = nullptr);
+
+  // Where messages go: by default a modal warning box titled "glyphwright".
+  // The main window routes them to its own message function; tests collect
+  // them.
+  using MessageSink = std::function<void(const QString &text)>;
+  void SetMessageSink(MessageSink sink);
+
+  // Asks for the sample file's path; empty when cancelled. By default the
+  // open-file dialog, which also takes a name that does not exist yet.
+  using PathChooser = std::function<QString()>;
+  void SetPathChooser(PathChooser chooser);
+
+  // Fills store and list from the file of edit 1008. No path, or a file that
+  // is missing, unreadable or empty, leaves both as they are.
+  void ReloadSampleList();
+  // Button 3: chooses the file, then reloads. Nothing is written here.
+  void OnChooseSampleFile();
+  // Button 1012: adds the current sample with the label of edit 1011, or
+  // relabels it, and writes the file.
+  void OnAddSample();
+  // Menu item 32772: deletes the first selected row and writes the file.
+  void OnDeleteSample();
+  // A click on the list: previews the first selected row.
+  void OnSampleListClick();
+  // A right click: previews the first selected row and opens menu 129.
+  void OnSampleListRClick();
+  void ShowSelectedSample();
+
+  // A box chosen in the workspace (data string as the interface holds it).
+  // When it draws, it becomes the current sample, edit 1011 gets its known
+  // label or empties, and the preview is asked to show it; true then. A
+  // string that does not draw changes nothing.
+  bool OnBoxSelected(const QString &data);
+
+  // The data string of the box or row previewed last; empty until then.
+  const QString &CurrentSample() const { return currentSample_; }
+  // Menu 129, with its single item 32772 "删除".
+  QMenu *PopupMenu() const { return popupMenu_; }
+
+signals:
+  // The preview (control 1016) should show this picture of the current
+  // sample.
+  void PreviewChanged(const QImage &bitmap);
+
+private:
+  int FirstSelectedRow() const;
+  // The previewed sample becomes the current one.
+  bool Preview(const QString &data);
+  void AddRowOnTop(const QString &label, const QString &data);
+  // Writes the whole store to the file of edit 1008, first copying a file
+  // that the rewrite would lose data of. Failures are told to the user.
+  void SaveSampleFile();
+  void Tell(const QString &text);
+  QString DefaultPathChooser();
+
+  QTableWidget *list_;
+  QLineEdit *label_;
+  QLineEdit *samplePath_;
+  QWidget *owner_;
+  SampleStore &store_;
+  QMenu *popupMenu_;
+  MessageSink messageSink_;
+  PathChooser pathChooser_;
+  QString currentSample_;
+  // Files (file-system paths) that a rewrite would lose data of: copied to a
+  // backup before they are first written.
+  std::set<std::string> keepBeforeWrite_;
+};

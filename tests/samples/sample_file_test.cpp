@@ -1,0 +1,204 @@
+#include "samples/sample_file.h"
+
+#include "app/file_text.h"
+#include "app/styled_json.h"
+#include "app/text_codec.h"
+#include "tests/support/temp_dir.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <json/value.h>
+
+namespace {
+
+// GBK bytes, as a sample file from Chinese Windows holds them.
+const std::string kZhongWen = "\xD6\xD0\xCE\xC4"; // 中文
+const std::string kYi = "\xD2\xBB";               // 一
+const std::string kBackslashTrail = "\x81\x5C";   // 乗: its second byte is '\'
+
+TEST(SampleFileFormat, EmptyOneAndTwoSamplesExactBytes) {
+  EXPECT_EQ(FormatSampleFile({}), "null\n");
+
+  EXPECT_EQ(FormatSampleFile({{"ff$1$0.0.8$8", kYi}}), "[\n"
+                                                       "   {\n"
+                                                       "      \"desc\" : \"ff$1$0.0.8$8\",\n"
+                                                       "      \"name\" : \"\xD2\xBB\"\n"
+                                                       "   }\n"
+                                                       "]\n");
+
+  // Added in descending order; written in ascending order of the keys.
+  SampleStore two;
+  two["b"] = "second";
+  two["a"] = "first";
+  EXPECT_EQ(FormatSampleFile(two), "[\n"
+                                   "   {\n"
+                                   "      \"desc\" : \"a\",\n"
+                                   "      \"name\" : \"first\"\n"
+                                   "   },\n"
+                                   "   {\n"
+                                   "      \"desc\" : \"b\",\n"
+                                   "      \"name\" : \"second\"\n"
+                                   "   }\n"
+                                   "]\n");
+}
+
+TEST(SampleFileFormat, KeysOrderAsUnsignedBytesWithPrefixFirst) {
+  SampleStore store;
+  for (const char *key : {"\xFF", "\x80", "a", "ab", "\x7F", "A"})
+    store[key] = "x";
+  std::vector<std::string> order;
+  for (const auto &entry : store)
+    order.push_back(entry.first);
+  EXPECT_EQ(order, (std::vector<std::string>{"A", "a", "ab", "\x7F", "\x80", "\xFF"}));
+}
+
+TEST(SampleFileFormat, QuotesOnlyQuoteBackslashAndControlBytes) {
+  struct Case {
+    std::string label;
+    std::string quoted;
+  } cases[] = {
+      {"say \"hi\"", R"("say \"hi\"")"},
+      {"a\\b", R"("a\\b")"},
+      {"\b\f\n\r\t", R"("\b\f\n\r\t")"},
+      {"\x01\x1F", R"("\u0001\u001F")"},
+      {"/\x7F", "\"/\x7F\""},
+      {kZhongWen, "\"" + kZhongWen + "\""},
+      {kBackslashTrail, "\"\x81\\\\\""},
+      {"\x80\xFF", "\"\x80\xFF\""},
+  };
+  for (const Case &c : cases) {
+    const std::string text = FormatSampleFile({{"k", c.label}});
+    EXPECT_NE(text.find("\"name\" : " + c.quoted + "\n"), std::string::npos) << text;
+  }
+}
+
+// Our writer appends straight into one buffer; the shared styled writer is
+// the reference for the layout of the same value.
+TEST(SampleFileFormat, MatchesSharedStyledWriter) {
+  SampleStore store = {{"0f$1$0.0.4$4", "\"\\\x01\x1F"},
+                       {"15$1$0.0.3$3", kZhongWen},
+                       {"ff$1$0.0.8$8", "   "},
+                       {"\x80key", ""}};
+  Json::Value root;
+  for (const auto &[desc, name] : store) {
+    Json::Value sample;
+    sample["name"] = name;
+    sample["desc"] = desc;
+    root.append(sample);
+  }
+  EXPECT_EQ(FormatSampleFile(store), WriteStyledJson(root));
+}
+
+TEST(SampleFileParse, RoundTripsEveryByteThroughTheFile) {
+  TempDir dir;
+  SampleStore written = {{"15$1$0.0.3$3", "quote \" and back\\slash"},
+                         {"0f$1$0.0.4$4", std::string("ctl \x01\x08\x09\x0A\x0C\x0D\x1F end")},
+                         {"ff$1$0.0.8$8", kZhongWen + kBackslashTrail},
+                         {"f0$1$0.0.4$4", "   "},
+                         {"f1$1$0.0.5$4", ""}};
+  ASSERT_TRUE(WriteSampleFile(dir.File("s.txt"), written));
+  SampleStore read;
+  const SampleParseResult result = ParseSampleText(ReadFileText(dir.File("s.txt")), read);
+  EXPECT_TRUE(result.valid);
+  EXPECT_EQ(result.skipped, 0);
+  EXPECT_EQ(read, written);
+  EXPECT_EQ(FromSystemCodePage(read["ff$1$0.0.8$8"]), u"中文乗");
+}
+
+TEST(SampleFileParse, HandWrittenGbkFileReadsBackUnchanged) {
+  // Written by hand the way another program would: other spacing, CR LF,
+  // members in the other order, a duplicate whose later label wins. The
+  // labels are 一 and 中文 in GBK.
+  const std::string text = "[{\"name\":\"\xD2\xBB\",\"desc\":\"a\"},\r\n"
+                           " {\"desc\":\"b\", \"name\":\"\xD6\xD0\xCE\xC4\"},\r\n"
+                           " {\"desc\":\"a\", \"name\":\"\xD6\xD0\xCE\xC4\"}]";
+  SampleStore store;
+  const SampleParseResult result = ParseSampleText(text, store);
+  EXPECT_TRUE(result.valid);
+  EXPECT_EQ(result.skipped, 0);
+  EXPECT_EQ(store, (SampleStore{{"a", kZhongWen}, {"b", kZhongWen}}));
+  EXPECT_EQ(FromSystemCodePage(store["b"]), u"中文");
+  // The next write holds one element per data string.
+  const std::string written = FormatSampleFile(store);
+  EXPECT_EQ(std::count(written.begin(), written.end(), '{'), 2);
+}
+
+TEST(SampleFileParse, TellsInvalidFilesAndSkippedElements) {
+  struct Case {
+    const char *text;
+    bool valid;
+    int skipped;
+    size_t samples;
+  } cases[] = {
+      {"null\n", true, 0, 0},
+      {"[]", true, 0, 0},
+      {R"([{"desc":"a","name":"A"}] trailing)", true, 0, 1},
+      {R"([{"desc":"a","name":"A"},)", false, 0, 0},
+      {"", false, 0, 0},
+      {"   \n", false, 0, 0},
+      {"not json", false, 0, 0},
+      {R"({"desc":"a","name":"A"})", false, 0, 0},
+      {"42", false, 0, 0},
+      {R"("text")", false, 0, 0},
+      {"true", false, 0, 0},
+      {R"([1, "s", null, [], {}, {"desc":"a"}, {"name":"A"}, {"desc":1,"name":"A"},
+          {"desc":"a","name":false}, {"desc":"b","name":"B"}])",
+       true, 9, 1},
+  };
+  for (const Case &c : cases) {
+    SampleStore store;
+    const SampleParseResult result = ParseSampleText(c.text, store);
+    EXPECT_EQ(result.valid, c.valid) << c.text;
+    EXPECT_EQ(result.skipped, c.skipped) << c.text;
+    EXPECT_EQ(store.size(), c.samples) << c.text;
+  }
+}
+
+TEST(SampleFileParse, AddsToTheStoreWithoutEmptyingIt) {
+  SampleStore store = {{"a", "old"}, {"keep", "K"}};
+  ParseSampleText(R"([{"desc":"a","name":"new"}])", store);
+  ParseSampleText("broken", store);
+  EXPECT_EQ(store, (SampleStore{{"a", "new"}, {"keep", "K"}}));
+}
+
+TEST(SampleFileParse, HostileInputIsRejectedNotFatal) {
+  SampleStore store;
+  // jsoncpp throws beyond its nesting limit.
+  EXPECT_FALSE(ParseSampleText(std::string(100000, '['), store).valid);
+  // A \u0000 escape would smuggle a NUL into a key or label: cut there.
+  EXPECT_TRUE(ParseSampleText(R"([{"desc":"ab\u0000cd","name":"x\u0000y"}])", store).valid);
+  EXPECT_EQ(store, (SampleStore{{"ab", "x"}}));
+}
+
+TEST(SampleFileLoad, ReportsWhenARewriteWouldLoseData) {
+  TempDir dir;
+  const std::string valid = FormatSampleFile({{"a", "A"}});
+  struct Case {
+    const char *name;
+    std::string bytes; // nothing is written for "missing"
+    bool loaded;
+    bool valid;
+    bool losesData;
+  } cases[] = {
+      {"missing", "", false, false, false},
+      {"empty", "", false, false, false},
+      {"valid", valid, true, true, false},
+      {"broken", "[{\"desc\":", true, false, true},
+      {"skipped", "[1, {\"desc\":\"a\",\"name\":\"A\"}]", true, true, true},
+      {"after-nul", valid + std::string(1, '\0') + "tail", true, true, true},
+      {"leading-nul", std::string(1, '\0') + valid, false, false, true},
+  };
+  for (const Case &c : cases) {
+    if (std::string(c.name) != "missing")
+      dir.Write(c.name, c.bytes);
+    SampleStore store = {{"before", "B"}};
+    const SampleFileLoad load = LoadSampleFile(dir.File(c.name), store);
+    EXPECT_EQ(load.loaded, c.loaded) << c.name;
+    EXPECT_EQ(load.loaded && load.parse.valid, c.valid) << c.name;
+    EXPECT_EQ(load.rewriteLosesData, c.losesData) << c.name;
+    // Loaded: the store is replaced; otherwise it stays as it was.
+    EXPECT_EQ(store.contains("before"), !c.loaded) << c.name;
+  }
+}
+
+} // namespace

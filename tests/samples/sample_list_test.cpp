@@ -1,0 +1,322 @@
+#include "samples/sample_list.h"
+
+#include "samples/safe_file.h"
+#include "samples/sample_file.h"
+#include "tests/support/temp_dir.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableWidget>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+
+// Readable failure output for rows and messages.
+void PrintTo(const QString &text, std::ostream *out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+// Data strings that draw, in ascending order, and one that does not.
+const QString A = QStringLiteral("0f$1$0.0.4$4");
+const QString B = QStringLiteral("15$1$0.0.3$3");
+const QString C = QStringLiteral("ff$1$0.0.8$8");
+const QString D = QStringLiteral("f0$1$0.0.4$4");
+const QString kUndrawable = QStringLiteral("zz");
+
+const QString kNoSelection = QStringLiteral("请先选中分割后的文字");
+const QString kNoPath = QStringLiteral("请先设置样本要保存的位置");
+const QString kNoLabel = QStringLiteral("文字内容不能为空");
+
+std::string Bytes(const QString &text) {
+  return text.toStdString();
+}
+
+// The main window's list, label edit and path edit on a bare owner; messages
+// and the file dialog replaced so nothing blocks.
+class SampleListTest : public ::testing::Test {
+protected:
+  SampleListTest() {
+    owner.resize(500, 400);
+    list = new QTableWidget(0, 2, &owner);
+    list->setGeometry(0, 0, 400, 300);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    label = new QLineEdit(&owner);
+    path = new QLineEdit(&owner);
+    samples = std::make_unique<CSampleList>(list, label, path, &owner, store);
+    samples->SetMessageSink([this](const QString &text) { messages << text; });
+    samples->SetPathChooser([this] { return chosenPath; });
+    QObject::connect(samples.get(), &CSampleList::PreviewChanged,
+                     [this](const QImage &bitmap) { previews.push_back(bitmap); });
+    owner.show();
+  }
+
+  // Writes a sample file and loads it the way the window does at start-up.
+  void Load(const std::string &name, const std::string &bytes) {
+    dir.Write(name, bytes);
+    path->setText(QString::fromStdString(dir.File(name)));
+    samples->ReloadSampleList();
+  }
+  void LoadSamples(const SampleStore &file) { Load("samples.txt", FormatSampleFile(file)); }
+
+  // Each row as "label|data", top first.
+  QStringList Rows() const {
+    QStringList rows;
+    for (int row = 0; row < list->rowCount(); ++row)
+      rows << list->item(row, 0)->text() + "|" + list->item(row, 1)->text();
+    return rows;
+  }
+
+  void Add(const QString &data, const QString &text) {
+    ASSERT_TRUE(samples->OnBoxSelected(data));
+    label->setText(text);
+    samples->OnAddSample();
+  }
+
+  QPoint RowCentre(int row) const {
+    return list->visualRect(list->model()->index(row, 0)).center();
+  }
+  void Click(int row, Qt::KeyboardModifiers keys = {}) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, RowCentre(row));
+  }
+  void RightClickAt(QPoint where) {
+    QTest::mousePress(list->viewport(), Qt::RightButton, {}, where);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, where,
+                                list->viewport()->mapToGlobal(where));
+    QCoreApplication::sendEvent(list->viewport(), &menuEvent);
+    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, where);
+  }
+
+  std::string FileBytes() const { return dir.Read("samples.txt"); }
+
+  TempDir dir;
+  SampleStore store;
+  QWidget owner;
+  QTableWidget *list = nullptr;
+  QLineEdit *label = nullptr;
+  QLineEdit *path = nullptr;
+  std::unique_ptr<CSampleList> samples;
+  QStringList messages;
+  QString chosenPath;
+  std::vector<QImage> previews;
+};
+
+TEST_F(SampleListTest, ReloadListsDescendingAndAnAddGoesOnTop) {
+  LoadSamples({{Bytes(B), "b"}, {Bytes(A), "a"}, {Bytes(C), "c"}});
+  EXPECT_EQ(Rows(), (QStringList{"c|" + C, "b|" + B, "a|" + A}));
+
+  Add(D, QStringLiteral("中文"));
+  EXPECT_TRUE(messages.isEmpty());
+  // Not re-sorted: the new row stands on top until the next reload.
+  EXPECT_EQ(Rows(), (QStringList{"中文|" + D, "c|" + C, "b|" + B, "a|" + A}));
+  // Written at once, in key order, the label in GBK bytes.
+  EXPECT_EQ(
+      FileBytes(),
+      FormatSampleFile(
+          {{Bytes(A), "a"}, {Bytes(B), "b"}, {Bytes(C), "c"}, {Bytes(D), "\xD6\xD0\xCE\xC4"}}));
+  samples->ReloadSampleList();
+  EXPECT_EQ(Rows(), (QStringList{"c|" + C, "中文|" + D, "b|" + B, "a|" + A}));
+}
+
+TEST_F(SampleListTest, AddTellsWhatIsMissingInOrder) {
+  samples->OnAddSample();
+  ASSERT_TRUE(samples->OnBoxSelected(A));
+  samples->OnAddSample();
+  path->setText(QString::fromStdString(dir.File("samples.txt")));
+  samples->OnAddSample();
+  EXPECT_EQ(messages, (QStringList{kNoSelection, kNoPath, kNoLabel}));
+  EXPECT_EQ(list->rowCount(), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("samples.txt")));
+
+  // Spaces are a label, taken as typed.
+  label->setText("  ");
+  samples->OnAddSample();
+  EXPECT_EQ(messages.size(), 3);
+  EXPECT_EQ(FileBytes(), FormatSampleFile({{Bytes(A), "  "}}));
+}
+
+TEST_F(SampleListTest, AddingTheSameBoxAgainRelabelsIt) {
+  LoadSamples({{Bytes(A), "a"}, {Bytes(B), "b"}});
+  Add(A, "first");
+  Add(A, "second");
+  EXPECT_EQ(Rows(), (QStringList{"b|" + B, "second|" + A}));
+  EXPECT_EQ(FileBytes(), FormatSampleFile({{Bytes(A), "second"}, {Bytes(B), "b"}}));
+}
+
+TEST_F(SampleListTest, BoxSelectionShowsTheKnownLabelOrEmptiesIt) {
+  LoadSamples({{Bytes(A), "a"}});
+  label->setText("typed");
+  EXPECT_TRUE(samples->OnBoxSelected(A));
+  EXPECT_EQ(label->text(), "a");
+  EXPECT_TRUE(samples->OnBoxSelected(B));
+  EXPECT_EQ(label->text(), "");
+  EXPECT_EQ(samples->CurrentSample(), B);
+  ASSERT_EQ(previews.size(), 2u);
+  EXPECT_FALSE(previews.back().isNull());
+
+  // A string that does not draw changes nothing.
+  label->setText("typed");
+  EXPECT_FALSE(samples->OnBoxSelected(kUndrawable));
+  EXPECT_EQ(label->text(), "typed");
+  EXPECT_EQ(samples->CurrentSample(), B);
+  EXPECT_EQ(previews.size(), 2u);
+}
+
+TEST_F(SampleListTest, ClickPreviewsTheFirstSelectedRowOnly) {
+  LoadSamples({{Bytes(A), "a"}, {Bytes(B), "b"}, {Bytes(C), "c"}, {"zz", "bad"}});
+  ASSERT_EQ(Rows().first(), "bad|zz");
+
+  Click(1);
+  EXPECT_EQ(samples->CurrentSample(), C);
+  EXPECT_EQ(label->text(), "c");
+  EXPECT_EQ(previews.size(), 1u);
+
+  // With several rows selected, the lowest one is previewed.
+  Click(3, Qt::ControlModifier);
+  EXPECT_EQ(samples->CurrentSample(), C);
+  EXPECT_EQ(previews.size(), 2u);
+
+  // The keyboard moves the selection, not the preview.
+  Click(2);
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(list->currentRow(), 3);
+  EXPECT_EQ(samples->CurrentSample(), B);
+  EXPECT_EQ(previews.size(), 3u);
+
+  // A row whose data does not draw leaves everything as it was.
+  Click(0);
+  EXPECT_EQ(samples->CurrentSample(), B);
+  EXPECT_EQ(label->text(), "b");
+  EXPECT_EQ(previews.size(), 3u);
+}
+
+TEST_F(SampleListTest, RightClickPreviewsAndOpensTheMenuOnlyOnARow) {
+  LoadSamples({{Bytes(A), "a"}, {Bytes(B), "b"}});
+  QMenu *menu = samples->PopupMenu();
+  ASSERT_EQ(menu->objectName(), "129");
+  QAction *remove = menu->findChild<QAction *>("32772");
+  ASSERT_NE(remove, nullptr);
+  EXPECT_EQ(remove->text(), QStringLiteral("删除"));
+
+  // Below the last row: nothing selected, no menu.
+  RightClickAt(QPoint(10, list->viewport()->height() - 5));
+  EXPECT_TRUE(list->selectedItems().isEmpty());
+  EXPECT_FALSE(menu->isVisible());
+  EXPECT_TRUE(previews.empty());
+
+  RightClickAt(RowCentre(1));
+  EXPECT_TRUE(menu->isVisible());
+  EXPECT_EQ(samples->CurrentSample(), A);
+  EXPECT_EQ(label->text(), "a");
+  remove->trigger();
+  menu->hide();
+  EXPECT_EQ(Rows(), (QStringList{"b|" + B}));
+  EXPECT_EQ(FileBytes(), FormatSampleFile({{Bytes(B), "b"}}));
+}
+
+TEST_F(SampleListTest, DeleteRemovesTheFirstSelectedRowAndKeepsTheCurrentSample) {
+  LoadSamples({{Bytes(A), "a"}, {Bytes(B), "b"}, {Bytes(C), "c"}});
+  Click(0);
+  Click(2, Qt::ControlModifier);
+  samples->OnDeleteSample();
+  EXPECT_EQ(Rows(), (QStringList{"b|" + B, "a|" + A}));
+  EXPECT_EQ(FileBytes(), FormatSampleFile({{Bytes(A), "a"}, {Bytes(B), "b"}}));
+
+  // The deleted sample is still current: adding brings it back on top.
+  EXPECT_EQ(samples->CurrentSample(), C);
+  EXPECT_EQ(label->text(), "c");
+  samples->OnAddSample();
+  EXPECT_EQ(Rows(), (QStringList{"c|" + C, "b|" + B, "a|" + A}));
+
+  // Nothing selected: nothing deleted.
+  list->clearSelection();
+  samples->OnDeleteSample();
+  EXPECT_EQ(list->rowCount(), 3);
+}
+
+TEST_F(SampleListTest, DeleteWithoutAPathWritesNoFile) {
+  LoadSamples({{Bytes(A), "a"}, {Bytes(B), "b"}});
+  std::filesystem::remove(dir.File("samples.txt"));
+  path->clear();
+  Click(0);
+  samples->OnDeleteSample();
+  EXPECT_EQ(Rows(), (QStringList{"a|" + A}));
+  EXPECT_EQ(store, (SampleStore{{Bytes(A), "a"}}));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Dir()));
+}
+
+TEST_F(SampleListTest, ChoosingANewFileCarriesTheSamplesOver) {
+  LoadSamples({{Bytes(A), "a"}, {Bytes(B), "b"}});
+  const std::string old = FileBytes();
+
+  chosenPath.clear(); // cancelled
+  samples->OnChooseSampleFile();
+  EXPECT_EQ(path->text().toStdString(), dir.File("samples.txt"));
+
+  chosenPath = QString::fromStdString(dir.File("new.txt"));
+  samples->OnChooseSampleFile();
+  EXPECT_EQ(path->text(), chosenPath);
+  EXPECT_EQ(Rows(), (QStringList{"b|" + B, "a|" + A}));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.txt")));
+
+  Add(C, "c");
+  EXPECT_EQ(dir.Read("new.txt"),
+            FormatSampleFile({{Bytes(A), "a"}, {Bytes(B), "b"}, {Bytes(C), "c"}}));
+  EXPECT_EQ(FileBytes(), old);
+}
+
+TEST_F(SampleListTest, AnInvalidFileIsToldAndBackedUpBeforeTheFirstWrite) {
+  const std::string broken = "[{\"desc\": \"0f$1$0.0.4$4\", \"name\": \"lost?\"";
+  Load("samples.txt", broken);
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].contains(QStringLiteral("不是有效的样本文件")));
+  EXPECT_TRUE(messages[0].contains("samples.txt.bak"));
+  EXPECT_EQ(list->rowCount(), 0);
+  EXPECT_TRUE(store.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.File("samples.txt.bak")));
+
+  Add(A, "a");
+  EXPECT_EQ(dir.Read("samples.txt.bak"), broken);
+  EXPECT_EQ(FileBytes(), FormatSampleFile({{Bytes(A), "a"}}));
+  // The file is ours now: later writes make no more copies.
+  Add(B, "b");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("samples.txt.bak.1")));
+  EXPECT_EQ(messages.size(), 1);
+}
+
+TEST_F(SampleListTest, SkippedElementsAreCountedAndTheFileKept) {
+  const std::string mixed =
+      R"([{"desc": "0f$1$0.0.4$4", "name": "a"}, {"desc": 5, "name": "x"}, "text"])";
+  Load("samples.txt", mixed);
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].contains(QStringLiteral("有 2 个条目")));
+  EXPECT_EQ(Rows(), (QStringList{"a|" + A}));
+
+  Click(0);
+  samples->OnDeleteSample();
+  EXPECT_EQ(dir.Read("samples.txt.bak"), mixed);
+  EXPECT_EQ(FileBytes(), "null\n");
+  samples->ReloadSampleList();
+  EXPECT_EQ(list->rowCount(), 0);
+}
+
+TEST_F(SampleListTest, AFailedWriteIsToldAndLeavesTheOldFile) {
+  LoadSamples({{Bytes(A), "a"}});
+  const std::string old = FileBytes();
+  std::filesystem::create_directory(TempPathFor(dir.File("samples.txt")));
+  Add(B, "b");
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].startsWith(QStringLiteral("无法写入样本文件")));
+  EXPECT_EQ(FileBytes(), old);
+  // The list and the store show the change all the same.
+  EXPECT_EQ(Rows(), (QStringList{"b|" + B, "a|" + A}));
+  EXPECT_TRUE(store.contains(Bytes(B)));
+}
+
+} // namespace
