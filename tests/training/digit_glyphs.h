@@ -1,0 +1,24 @@
+#pragma once
+// Glyphs drawn from a real font (DejaVu Sans) with Qt, the way a user's
+// samples come from a screen: ink pixels cut out tightly and encoded as
+// dot-matrix strings, and whole lines of text to recognise.
+#include <string>
+#include <vector>
+
+#include "training/train_inputs.h"
+
+namespace training_test {
+
+// One sample per character of `text` at each pixel size, labelled with the
+// character. `text` is ASCII.
+SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSizes);
+
+// A line of text as a mask: 0 = ink, 255 = background.
+struct TextMask {
+  int width = 0;
+  int height = 0;
+  std::vector<unsigned char> pixels;
+};
+TextMask RenderLine(const std::string &text, int pixelSize);
+
+} // namespace training_test

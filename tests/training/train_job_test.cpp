@@ -1,0 +1,253 @@
+// Whole jobs with the real Tesseract tools: legacy training whose result reads
+// the digits it was trained on, LSTM fine-tuning of a float model the test
+// makes itself, and every failure provoked for real.
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "app/text_codec.h"
+#include "digit_glyphs.h"
+#include "engine/morvexa.h"
+#include "program_dir.h"
+#include "training/job_cancel.h"
+#include "training/train_files.h"
+#include "training/train_job.h"
+#include "training/train_paths.h"
+#include "training/train_sequences.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using training_test::FontSamples;
+using training_test::ProgramDir;
+using training_test::ReadFile;
+using training_test::RecordingReporter;
+using training_test::RenderLine;
+
+const std::vector<int> kFull = {10, 20, 30, 60, 100};
+
+class TrainJobTest : public ::testing::Test {
+protected:
+  std::unique_ptr<TrainJob> Job(int mode, SampleMap samples) {
+    auto job = std::make_unique<TrainJob>();
+    job->reporter = &reporter;
+    job->mode = mode;
+    job->baseLanguage = "eng";
+    job->samples = std::move(samples);
+    job->outputPath = OutputDir() + "digits.traineddata";
+    job->settleWait = std::chrono::milliseconds(0);
+    return job;
+  }
+  std::string OutputDir() const { return program.Scratch() + "out put/"; }
+
+  // Runs the job and checks what every job must leave: one result, tmp/
+  // there and empty.
+  void Run(std::unique_ptr<TrainJob> job) {
+    fs::create_directories(OutputDir());
+    EXPECT_EQ(RunTrainJob(std::move(job)), 0);
+    EXPECT_EQ(reporter.doneCount, 1);
+    EXPECT_TRUE(fs::is_directory(program.Tmp()));
+    EXPECT_EQ(program.TmpEntries(), std::vector<std::string>{});
+  }
+
+  // What the engine reads in a line of `text` with the data in OutputDir().
+  std::string Recognise(const std::string &text, int pixelSize, int engineMode) {
+    const OcrHandle ocr = createOcr(OutputDir().c_str(), "digits", 7, engineMode);
+    if (!ocr)
+      return "<createOcr failed>";
+    const training_test::TextMask line = RenderLine(text, pixelSize);
+    char *result = getTextExTest(ocr, line.pixels.data(), 0, 0, line.width, line.height);
+    std::string read = result ? result : "<no text>";
+    ocFree(&result);
+    releaseOcr(ocr);
+    while (!read.empty() && std::isspace(static_cast<unsigned char>(read.back())))
+      read.pop_back();
+    return read;
+  }
+
+  ProgramDir program;
+  RecordingReporter reporter;
+};
+
+TEST_F(TrainJobTest, LegacyTrainingReadsTheDigitsItWasTrainedOn) {
+  Run(Job(0, FontSamples("0123456789", {36, 40, 44})));
+  ASSERT_EQ(reporter.doneCode, 0) << SystemToUtf8(reporter.doneLog);
+  EXPECT_EQ(reporter.progress, kFull);
+  // One report per tool, each the whole log so far; the last one is the result's log.
+  ASSERT_EQ(reporter.logs.size(), 5u);
+  for (std::size_t i = 1; i < reporter.logs.size(); ++i)
+    EXPECT_EQ(reporter.logs[i].rfind(reporter.logs[i - 1], 0), 0u);
+  EXPECT_EQ(reporter.doneLog, reporter.logs.back());
+
+  EXPECT_EQ(Recognise("7394051826", 40, 0), "7394051826");
+  EXPECT_EQ(Recognise("2051", 44, 0), "2051");
+}
+
+// A float LSTM model for the digits, small enough to make in seconds:
+// unicharset, a starter traineddata, a few iterations of a tiny network.
+void MakeFloatBaseModel(const ProgramDir &program, const SampleMap &samples) {
+  const std::string base = program.Scratch() + "base/";
+  fs::create_directories(base);
+  std::string log;
+  ASSERT_EQ(PrepareTrainingInputs(samples, log, [](int) {}), 0);
+  fs::copy_file(TmpFilePath("tmp.font.exp0.tif"), base + "digits.tif");
+  fs::copy_file(TmpFilePath("tmp.font.exp0.box"), base + "digits.box");
+  std::ofstream(base + "radical-stroke.txt") << "#\n"; // no Han characters here
+  std::ofstream(base + "list.txt") << base + "digits.lstmf";
+  ToolRunOptions run;
+  run.trace = nullptr;
+  const auto tool = [&program](const char *name) { return program.Root() + "bin/" + name; };
+  RunTool(tool("tesseract"), {base + "digits.tif", base + "digits", "--psm", "7", "lstm.train"},
+          log, run);
+  RunTool(tool("unicharset_extractor"),
+          {"--output_unicharset", base + "unicharset", base + "digits.box"}, log, run);
+  RunTool(GLYPHWRIGHT_COMBINE_LANG_MODEL,
+          {"--input_unicharset", base + "unicharset", "--script_dir", base, "--output_dir", base,
+           "--lang", "starter"},
+          log, run);
+  RunTool(tool("lstmtraining"),
+          {"--traineddata", base + "starter/starter.traineddata", "--net_spec",
+           "[1,36,0,1 Ct3,3,8 Mp3,3 Lfys16 Lbx32 O1c1]", "--model_output", base + "float",
+           "--train_listfile", base + "list.txt", "--max_iterations", "10", "--debug_interval",
+           "-1"},
+          log, run);
+  RunTool(tool("lstmtraining"),
+          {"--stop_training", "--continue_from", base + "float_checkpoint", "--traineddata",
+           base + "starter/starter.traineddata", "--model_output", base + "eng.traineddata"},
+          log, run);
+  ASSERT_TRUE(fs::exists(base + "eng.traineddata")) << log;
+  const std::string eng = program.Root() + "bin/tessdata/eng.traineddata";
+  fs::remove(eng);
+  fs::copy_file(base + "eng.traineddata", eng);
+  ResetDirectory(program.Tmp());
+}
+
+TEST_F(TrainJobTest, LstmFineTuningOfAFloatModelGivesDataTheEngineLoads) {
+  const SampleMap samples = FontSamples("0123456789", {40});
+  MakeFloatBaseModel(program, samples);
+  Run(Job(1, samples));
+  ASSERT_EQ(reporter.doneCode, 0) << SystemToUtf8(reporter.doneLog);
+  EXPECT_EQ(reporter.progress, kFull);
+  const OcrHandle ocr = createOcr(OutputDir().c_str(), "digits", 7, 1);
+  EXPECT_NE(ocr, 0);
+  releaseOcr(ocr);
+}
+
+TEST_F(TrainJobTest, LstmFineTuningOfAnIntegerModelSaysWhatToDo) {
+  // Debian's eng is an integer ("fast") model.
+  Run(Job(1, FontSamples("0123456789", {40})));
+  EXPECT_EQ(reporter.doneCode, -1);
+  EXPECT_NE(reporter.doneLog.find("is an integer (fast) model"), std::string::npos);
+  EXPECT_NE(reporter.doneLog.find(IntegerModelAdvice("eng")), std::string::npos);
+  EXPECT_NE(FromSystemCodePage(reporter.doneLog).find(u"浮点（best）模型放入 bin/tessdata"),
+            std::u16string::npos);
+  EXPECT_FALSE(fs::exists(OutputDir() + "digits.traineddata"));
+}
+
+// One failure provoked for real per result code.
+struct Failure {
+  const char *name;
+  int mode;
+  const char *tool; // replaced by `script` when not null
+  const char *script;
+  const char *plantAt30; // a directory put in tmp/ in the way of this file
+  bool decodable;
+  bool outputDirExists;
+  int code;
+  std::vector<int> progress;
+};
+
+class TrainJobFailure : public TrainJobTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(TrainJobFailure, EndsWithItsCodeAndAnEmptyTmp) {
+  const Failure &failure = GetParam();
+  if (failure.tool)
+    program.ReplaceTool(failure.tool, failure.script);
+  const std::string tmp = program.Tmp();
+  if (failure.plantAt30)
+    reporter.onProgress = [&](int percent) {
+      if (percent == 30)
+        fs::create_directory(tmp + "/" + failure.plantAt30);
+    };
+  auto job = Job(failure.mode, failure.decodable ? FontSamples("0123456789", {40})
+                                                 : SampleMap{{"nothing to decode", "x"}});
+  if (!failure.outputDirExists)
+    job->outputPath = program.Scratch() + "missing dir/digits.traineddata";
+  const std::string output = job->outputPath;
+  Run(std::move(job));
+  EXPECT_EQ(reporter.doneCode, failure.code) << SystemToUtf8(reporter.doneLog);
+  EXPECT_EQ(reporter.progress, failure.progress);
+  EXPECT_FALSE(fs::exists(output));
+  if (failure.progress.size() < kFull.size() || failure.code == 2) {
+    EXPECT_EQ(reporter.doneLog, ""); // no tool ran
+  }
+}
+
+const std::vector<int> kBeforeTools = {10, 20, 30, 100};
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCode, TrainJobFailure,
+    ::testing::Values(
+        Failure{"NoSampleDecodes", 0, nullptr, nullptr, nullptr, false, true, 1, kBeforeTools},
+        Failure{"ImageCannotBeSaved",
+                0,
+                nullptr,
+                nullptr,
+                "tmp.font.exp0.tif",
+                true,
+                true,
+                2,
+                {10, 20, 30, 60, 100}},
+        Failure{"BoxFileCannotBeCreated", 0, nullptr, nullptr, "tmp.font.exp0.box", true, true, 7,
+                kBeforeTools},
+        Failure{"RecognitionWritesNothing", 0, "tesseract", "exit 0", nullptr, true, true, 3,
+                kFull},
+        Failure{"NoUnicharset", 0, "unicharset_extractor", "echo extracting; exit 1", nullptr, true,
+                true, 4, kFull},
+        Failure{"NoNormproto", 0, "cntraining", "exit 0", nullptr, true, true, 10, kFull},
+        Failure{"OutputDirectoryMissing", 0, nullptr, nullptr, nullptr, true, false, 9, kFull},
+        Failure{"NoBaseModelExtracted", -1, "combine_tessdata", "exit 0", nullptr, true, true, 11,
+                kFull}),
+    [](const ::testing::TestParamInfo<Failure> &info) { return std::string(info.param.name); });
+
+TEST_F(TrainJobTest, ClosingTheWindowStopsTheRunningToolAndEmptiesTmp) {
+  const std::string pidFile = program.Scratch() + "pid";
+  program.ReplaceTool("tesseract", "echo $$ > '" + pidFile + "'\nexec sleep 60");
+  JobCancel cancel;
+  auto job = Job(0, FontSamples("0123456789", {40}));
+  job->cancel = &cancel;
+  job->settleWait = std::chrono::milliseconds(60000); // skipped once cancelled
+  std::thread worker([this, &job] { Run(std::move(job)); });
+  while (!fs::exists(pidFile) || ReadFile(pidFile).empty())
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  cancel.Cancel();
+  worker.join();
+  EXPECT_EQ(reporter.doneCode, kTrainCancelled);
+  EXPECT_NE(kill(std::stoi(ReadFile(pidFile)), 0), 0);
+}
+
+TEST(TrainSequences, ArgumentTextsCarryTheJobsChoices) {
+  ProgramDir program;
+  const std::string data = program.Root() + "bin/tessdata/eng.traineddata";
+  const std::string tmp = program.Tmp() + "/";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {BoxTrainArguments(8), "tmp/tmp.font.exp0.tif tmp/tmp.font.exp0 --psm 8 nobatch box.train"},
+      {BoxTrainArguments(0), "tmp/tmp.font.exp0.tif tmp/tmp.font.exp0 --psm 0 nobatch box.train"},
+      {LstmTrainArguments("eng", 6),
+       "tmp/tmp.font.exp0.tif tmp/tmp.font.exp0 -l eng --psm 6 lstm.train"},
+      {ExtractBaseModelArguments("eng"), "-e " + data + " tmp/tmp.lstm"},
+      {LstmTrainingArguments("eng"),
+       "--traineddata=" + data + " --debug_interval -1 --max_iterations 100 --continue_from=" +
+           tmp + "tmp.lstm --model_output=" + tmp + "model --train_listfile=" + tmp +
+           "tmp.training_files.txt"},
+      {StopTrainingArguments("eng"), "--stop_training --continue_from=" + tmp +
+                                         "model_checkpoint --traineddata=" + data +
+                                         " --model_output=" + tmp + "tmp.traineddata"},
+  };
+  for (const auto &[arguments, text] : cases)
+    EXPECT_EQ(JoinArguments(arguments), text);
+  EXPECT_EQ(BaseLanguageForIndex(0), "eng");
+  EXPECT_EQ(BaseLanguageForIndex(1), "chi_sim");
+  EXPECT_EQ(BaseLanguageForIndex(-1), "chi_sim");
+}
+
+} // namespace

@@ -1,0 +1,151 @@
+// Composing the training inputs: image layout, box lines, font properties and
+// the TIFF the tools read.
+#include <allheaders.h>
+#include <gtest/gtest.h>
+
+#include "app/text_codec.h"
+#include "program_dir.h"
+#include "training/train_inputs.h"
+#include "training/train_paths.h"
+#include "workspace/dot_matrix.h"
+
+namespace {
+
+using training_test::ProgramDir;
+using training_test::ReadFile;
+
+// A width x height glyph whose outline is ink, as its dot-matrix string; the
+// ink in the bottom row keeps the full height when it is decoded.
+std::string Frame(int width, int height) {
+  std::vector<std::uint8_t> mask(std::size_t(width) * height, 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (x == 0 || y == 0 || x == width - 1 || y == height - 1)
+        mask[std::size_t(y) * width + x] = 1;
+  return EncodeDotMatrix(PixelRect{0, 0, width - 1, height - 1}, mask.data(), width, height);
+}
+
+TrainGlyph Blank(int width, int height) {
+  return TrainGlyph{"x", width, height, std::vector<std::uint8_t>(std::size_t(width) * height)};
+}
+
+int Prepare(const SampleMap &samples, std::string &log, std::vector<int> *progress = nullptr) {
+  return PrepareTrainingInputs(samples, log, [progress](int percent) {
+    if (progress)
+      progress->push_back(percent);
+  });
+}
+
+TEST(TrainingInputs, OneSampleGivesAFiftyByFiftyImageAndItsBoxLine) {
+  ProgramDir program;
+  std::string log;
+  std::vector<int> progress;
+  ASSERT_EQ(Prepare({{Frame(20, 30), "A"}}, log, &progress), 0);
+  EXPECT_EQ(progress, (std::vector<int>{20, 30, 60}));
+  EXPECT_EQ(log, "");
+  EXPECT_EQ(ReadFile(TmpFilePath("tmp.font.exp0.box")), "A 10 10 30 40 0\n");
+  EXPECT_EQ(ReadFile(TmpFilePath("font_properties")), "normal 0 0 0 0 0");
+
+  // The TIFF as the tools read it: 8-bit grey, the glyph's corner at (10, 10).
+  PIX *pix = pixRead(TmpFilePath("tmp.font.exp0.tif").c_str());
+  ASSERT_NE(pix, nullptr);
+  EXPECT_EQ(pixGetWidth(pix), 50);
+  EXPECT_EQ(pixGetHeight(pix), 50);
+  EXPECT_EQ(pixGetDepth(pix), 8);
+  const auto grey = [pix](int x, int y) {
+    l_uint32 value = 0;
+    pixGetPixel(pix, x, y, &value);
+    return value;
+  };
+  EXPECT_EQ(grey(10, 10), 0u);
+  EXPECT_EQ(grey(29, 39), 0u);
+  EXPECT_EQ(grey(9, 10), 255u);
+  EXPECT_EQ(grey(10, 9), 255u);
+  EXPECT_EQ(grey(20, 20), 255u); // inside the outline
+  EXPECT_EQ(grey(30, 40), 255u);
+  pixDestroy(&pix);
+}
+
+TEST(TrainingInputs, RowsBreakBeforeTheGapWouldReach1280) {
+  struct Case {
+    std::vector<int> widths;
+    std::vector<std::size_t> rowSizes;
+    int imageWidth;
+  };
+  const Case cases[] = {
+      {{600, 640}, {2}, 1280},          // 10+600+10+640+10 = 1270: still one row
+      {{600, 650}, {1, 1}, 1280},       // the gap after 650 would reach 1280
+      {{600, 600}, {2}, 1240},          // one row: its end plus a margin
+      {{1259}, {1}, 1289},              // the widest glyph that fits; a 20 right margin
+      {{1260}, {}, 0},                  // too wide for any row
+      {{100, 1260, 100}, {2}, 240},     // left out without breaking the row
+      {{30, 1300, 1240}, {1, 1}, 1280}, // then the next one starts a row as usual
+  };
+  for (const Case &c : cases) {
+    std::vector<TrainGlyph> glyphs;
+    for (int width : c.widths)
+      glyphs.push_back(Blank(width, 5));
+    const std::vector<GlyphRow> rows = LayoutRows(glyphs);
+    std::vector<std::size_t> rowSizes;
+    for (const GlyphRow &row : rows)
+      rowSizes.push_back(row.glyphs.size());
+    EXPECT_EQ(rowSizes, c.rowSizes) << "widths starting " << c.widths.front();
+    EXPECT_EQ(TrainingImageSize(rows).width, c.imageWidth)
+        << "widths starting " << c.widths.front();
+  }
+}
+
+TEST(TrainingInputs, RowsAreAsHighAsTheirTallestGlyphAndGlyphsAreTopAligned) {
+  // Sorted by height; the 1250-wide glyph forces the tallest into a row of its own.
+  std::vector<TrainGlyph> glyphs = {Blank(1250, 40), Blank(10, 20), Blank(10, 30)};
+  glyphs[1].pixels.back() = 1; // bottom-right cell of the 10 x 20 glyph
+  SortGlyphsByHeight(glyphs);
+  const std::vector<GlyphRow> rows = LayoutRows(glyphs);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].height, 30);
+  EXPECT_EQ(rows[1].height, 40);
+  const TrainingImage image = ComposeTrainingImage(glyphs, rows);
+  EXPECT_EQ(image.width, 1280);
+  EXPECT_EQ(image.height, 10 + 30 + 10 + 40 + 10);
+  EXPECT_EQ(image.pixels[std::size_t(10 + 19) * 1280 + 10 + 9],
+            0); // top-aligned: row 19 of the row
+  EXPECT_EQ(image.boxText, "x 10 70 20 90 0\n"
+                           "x 30 60 40 90 0\n"
+                           "x 10 10 1260 50 0\n");
+}
+
+TEST(TrainingInputs, ChineseLabelsGoToTheBoxFileInUtf8) {
+  ProgramDir program;
+  std::string log;
+  const std::string label = Utf8ToSystem("中文");
+  ASSERT_NE(label, "中文"); // system code page bytes, not UTF-8
+  ASSERT_EQ(Prepare({{Frame(20, 30), label}}, log), 0);
+  EXPECT_EQ(ReadFile(TmpFilePath("tmp.font.exp0.box")), "中文 10 10 30 40 0\n");
+}
+
+TEST(TrainingInputs, UndecodableSamplesAreDroppedWithoutAWord) {
+  ProgramDir program;
+  std::string log;
+  ASSERT_EQ(Prepare({{"zz$1$0.0.0$3", "B"}, {"not a sample", "C"}, {Frame(20, 30), "A"}}, log), 0);
+  EXPECT_EQ(log, "");
+  EXPECT_EQ(ReadFile(TmpFilePath("tmp.font.exp0.box")), "A 10 10 30 40 0\n");
+}
+
+TEST(TrainingInputs, LabelsTheBoxFileCannotCarryAreLeftOutAndNamedInTheLog) {
+  ProgramDir program;
+  std::string log;
+  const SampleMap samples = {{Frame(20, 30), "A"},
+                             {Frame(21, 30), "a b"},
+                             {Frame(22, 30), "tab\t"},
+                             {Frame(23, 30), ""},
+                             {Frame(24, 30), std::string(1100, 'w')}};
+  ASSERT_EQ(Prepare(samples, log), 0);
+  EXPECT_EQ(ReadFile(TmpFilePath("tmp.font.exp0.box")), "A 10 10 30 40 0\n");
+  const std::u16string text = FromSystemCodePage(log);
+  EXPECT_NE(text.find(u"「a b」：标签含有空白字符"), std::u16string::npos) << SystemToUtf8(log);
+  EXPECT_NE(text.find(u"「tab\t」：标签含有空白字符"), std::u16string::npos);
+  EXPECT_NE(text.find(u"「」：标签为空"), std::u16string::npos);
+  EXPECT_NE(text.find(u"标签过长"), std::u16string::npos);
+}
+
+} // namespace

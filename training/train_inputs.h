@@ -1,0 +1,84 @@
+#pragma once
+// The training inputs of a job: every usable sample once in one 8-bit training
+// image, the box file that says where each lies and what it shows, and the
+// font properties file, all in tmp/.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// Sample data string -> label, both system-code-page text, in key order.
+using SampleMap = std::map<std::string, std::string>;
+
+// One decoded sample: width x height cells, row after row, top row first,
+// 1 = ink, 0 = background.
+struct TrainGlyph {
+  std::string label; // system code page
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+};
+
+// One row of the training image: indices of its glyphs in placement order, its
+// height (the tallest glyph's) and where the cursor stood after the last glyph.
+struct GlyphRow {
+  int height = 0;
+  int endX = 0;
+  std::vector<std::size_t> glyphs;
+};
+
+inline constexpr int kMaxImageWidth = 1280;
+// Left, top and bottom margin, and the gap between glyphs and between rows.
+inline constexpr int kGlyphGap = 10;
+
+// Decodes every sample in key order. A data string that does not decode is
+// dropped without a word. A label the box file cannot carry (empty, holding
+// white space, or making a line longer than the tools read) is dropped with
+// a line in `log` saying which and why.
+std::vector<TrainGlyph> DecodeGlyphs(const SampleMap &samples, std::string &log);
+
+// Ascending height; the order of equal heights is not fixed.
+void SortGlyphsByHeight(std::vector<TrainGlyph> &glyphs);
+
+// Places the glyphs left to right in rows of at most kMaxImageWidth pixels,
+// each followed by a gap; a glyph too wide for any row is left out and
+// changes nothing.
+std::vector<GlyphRow> LayoutRows(const std::vector<TrainGlyph> &glyphs);
+
+// The composed image (255 = white, 0 = ink) and the box file's text: UTF-8,
+// one "label left bottom right top 0" line per placed glyph, origin at the
+// bottom-left corner, each line ending with "\n".
+struct TrainingImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+  std::string boxText;
+};
+
+// Width: kMaxImageWidth with two or more rows, else the single row's end plus
+// a margin; height: a margin plus each row's height and gap. Both 0 without
+// rows or when the image would not fit the int sizes of the image writer.
+struct ImageSize {
+  int width = 0;
+  int height = 0;
+};
+ImageSize TrainingImageSize(const std::vector<GlyphRow> &rows);
+
+TrainingImage ComposeTrainingImage(const std::vector<TrainGlyph> &glyphs,
+                                   const std::vector<GlyphRow> &rows);
+
+// The 16 bytes "normal 0 0 0 0 0", no line end.
+extern const char kFontProperties[];
+
+// Writes `bytes` to `path` ("wb"); false when it cannot be created or written.
+bool WriteWholeFile(const std::string &path, const std::string &bytes);
+
+// Steps of the job from the samples to the written inputs in tmp/:
+// decode (then progress 20), sort and lay out (progress 30), compose, write
+// tmp.font.exp0.box, font_properties and tmp.font.exp0.tif (progress 60 after
+// the image, saved or not). Returns 0, or the job's result code: 1 no glyph
+// placed, 7 box file not written, 2 image not saved.
+int PrepareTrainingInputs(const SampleMap &samples, std::string &log,
+                          const std::function<void(int)> &progress);

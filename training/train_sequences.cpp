@@ -1,0 +1,146 @@
+#include "training/train_sequences.h"
+
+#include <cstdio>
+
+#include "app/text_codec.h"
+#include "training/job_cancel.h"
+#include "training/train_files.h"
+#include "training/train_job.h"
+#include "training/train_paths.h"
+
+namespace {
+
+// lstmtraining's own words for a base model it cannot train.
+constexpr char kIntegerModelMessage[] = "is an integer (fast) model";
+
+bool Cancelled(const ToolRunOptions &run) {
+  return run.cancel && run.cancel->IsCancelled();
+}
+
+void Run(const char *tool, const std::vector<std::string> &arguments, std::string &jobLog,
+         const ToolRunOptions &run) {
+  RunTool(BinFilePath(tool), arguments, jobLog, run);
+}
+
+} // namespace
+
+std::vector<std::string> BoxTrainArguments(int psm) {
+  return {"tmp/tmp.font.exp0.tif", "tmp/tmp.font.exp0", "--psm",
+          std::to_string(psm),     "nobatch",           "box.train"};
+}
+
+std::vector<std::string> LstmTrainArguments(const std::string &language, int psm) {
+  return {"tmp/tmp.font.exp0.tif", "tmp/tmp.font.exp0", "-l", language, "--psm",
+          std::to_string(psm),     "lstm.train"};
+}
+
+std::vector<std::string> ExtractBaseModelArguments(const std::string &language) {
+  return {"-e", BaseDataPath(language), "tmp/tmp.lstm"};
+}
+
+std::vector<std::string> LstmTrainingArguments(const std::string &language) {
+  return {"--traineddata=" + BaseDataPath(language),
+          "--debug_interval",
+          "-1",
+          "--max_iterations",
+          "100",
+          "--continue_from=" + TmpFilePath("tmp.lstm"),
+          "--model_output=" + TmpFilePath("model"),
+          "--train_listfile=" + TmpFilePath("tmp.training_files.txt")};
+}
+
+std::vector<std::string> StopTrainingArguments(const std::string &language) {
+  return {"--stop_training", "--continue_from=" + TmpFilePath("model_checkpoint"),
+          "--traineddata=" + BaseDataPath(language),
+          "--model_output=" + TmpFilePath("tmp.traineddata")};
+}
+
+std::string IntegerModelAdvice(const std::string &language) {
+  return Utf8ToSystem("bin/tessdata/" + language +
+                      ".traineddata 是整数（fast）模型，不能用于深度训练：请把同名的浮点（best）"
+                      "模型放入 bin/tessdata 后再训练。");
+}
+
+int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run) {
+  // Output of an earlier job left in the program directory would pass the
+  // checks below even when this job's tools fail.
+  for (const char *name : {"unicharset", "inttemp", "pffmtable", "shapetable", "normproto"})
+    std::remove(ProgramFilePath(name).c_str());
+
+  Run("tesseract", BoxTrainArguments(job.trainPsm), jobLog, run);
+  if (Cancelled(run))
+    return kTrainCancelled;
+  if (!FileExists(TmpFilePath("tmp.font.exp0.tr")))
+    return kTrainNoFirstOutput;
+
+  Run("unicharset_extractor", {"tmp/tmp.font.exp0.box"}, jobLog, run);
+  if (Cancelled(run))
+    return kTrainCancelled;
+  if (!FileExists(ProgramFilePath("unicharset")))
+    return kTrainNoUnicharset;
+
+  Run("mftraining",
+      {"-F", "tmp/font_properties", "-U", "unicharset", "-O", "tmp/tmp.unicharset",
+       "tmp/tmp.font.exp0.tr"},
+      jobLog, run);
+  if (Cancelled(run))
+    return kTrainCancelled;
+  // A component that is missing or cannot be moved shows up as a missing
+  // tmp.traineddata below.
+  for (const char *name : {"inttemp", "pffmtable", "shapetable"})
+    if (FileExists(ProgramFilePath(name)))
+      MoveFileNoReplace(ProgramFilePath(name), TmpFilePath(std::string("tmp.") + name));
+
+  Run("cntraining", {"tmp/tmp.font.exp0.tr"}, jobLog, run);
+  if (Cancelled(run))
+    return kTrainCancelled;
+  if (FileExists(ProgramFilePath("normproto"))) {
+    MoveFileNoReplace(ProgramFilePath("normproto"), TmpFilePath("tmp.normproto"));
+    Run("combine_tessdata", {"tmp/tmp."}, jobLog, run);
+    if (Cancelled(run))
+      return kTrainCancelled;
+  }
+  if (!FileExists(TmpFilePath("tmp.traineddata")))
+    return kTrainNoTrainedData;
+  return DeliverResult(TmpFilePath("tmp.traineddata"), job.outputPath);
+}
+
+int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run) {
+  Run("tesseract", LstmTrainArguments(job.baseLanguage, job.trainPsm), jobLog, run);
+  if (Cancelled(run))
+    return kTrainCancelled;
+  if (!FileExists(TmpFilePath("tmp.font.exp0.lstmf")))
+    return kTrainNoFirstOutput;
+
+  Run("combine_tessdata", ExtractBaseModelArguments(job.baseLanguage), jobLog, run);
+  if (Cancelled(run))
+    return kTrainCancelled;
+  if (!FileExists(TmpFilePath("tmp.lstm")))
+    return kTrainNoBaseModel;
+
+  // Without the list file lstmtraining finds nothing to train on and says so.
+  WriteWholeFile(TmpFilePath("tmp.training_files.txt"), TmpFilePath("tmp.font.exp0.lstmf"));
+
+  const std::size_t logBefore = jobLog.size();
+  Run("lstmtraining", LstmTrainingArguments(job.baseLanguage), jobLog, run);
+  if (Cancelled(run))
+    return kTrainCancelled;
+  if (!FileExists(TmpFilePath("model_checkpoint"))) {
+    // Debian ships integer models; lstmtraining names the cause in English,
+    // we add what to do about it.
+    if (jobLog.find(kIntegerModelMessage, logBefore) != std::string::npos) {
+      if (!jobLog.empty() && jobLog.back() != '\n')
+        jobLog += '\n';
+      jobLog += IntegerModelAdvice(job.baseLanguage);
+      jobLog += '\n';
+    }
+    return kTrainNoCheckpoint;
+  }
+
+  Run("lstmtraining", StopTrainingArguments(job.baseLanguage), jobLog, run);
+  if (Cancelled(run))
+    return kTrainCancelled;
+  if (!FileExists(TmpFilePath("tmp.traineddata")))
+    return kTrainNoTrainedData;
+  return DeliverResult(TmpFilePath("tmp.traineddata"), job.outputPath);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The two tool sequences of a job. Both start after the inputs are in tmp/,
+// run the tools one after another with the program directory as working
+// directory, judge each step by the file it must leave, and end with a result
+// code of train_job.h (0 when the result reached the output path).
+#include <string>
+#include <vector>
+
+#include "training/tool_runner.h"
+
+struct TrainJob;
+
+// Argument vectors of the steps that take the job's choices.
+std::vector<std::string> BoxTrainArguments(int psm);
+std::vector<std::string> LstmTrainArguments(const std::string &language, int psm);
+std::vector<std::string> ExtractBaseModelArguments(const std::string &language);
+std::vector<std::string> LstmTrainingArguments(const std::string &language);
+std::vector<std::string> StopTrainingArguments(const std::string &language);
+
+// Legacy training: tesseract box.train, unicharset_extractor, mftraining,
+// cntraining, combine_tessdata.
+int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run);
+
+// LSTM fine-tuning of the base language's model: tesseract lstm.train,
+// combine_tessdata -e, lstmtraining, lstmtraining --stop_training.
+int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run);
+
+// Our own line after lstmtraining's when the base model is an integer
+// ("fast") model, which cannot be trained further (system code page).
+std::string IntegerModelAdvice(const std::string &language);
