@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
-// Sample data string -> label, both system-code-page text, in key order.
-using SampleMap = std::map<std::string, std::string>;
+#include "samples/sample_store.h"
+
+// Sample data string -> label, both system-code-page text, in key order: the
+// sample store itself, so a job snapshots it by copy.
+using SampleMap = SampleStore;
 
 // One decoded sample: width x height cells, row after row, top row first,
 // 1 = ink, 0 = background.

@@ -1,5 +1,7 @@
 #include "workbench/glyphwright_dlg.h"
 
+#include "training/train_commands.h"
+
 #include "app/about_dlg.h"
 #include "app/settings_store.h"
 #include "app/text_codec.h"
@@ -92,6 +94,7 @@ CglyphwrightDlg::CglyphwrightDlg(SettingsStore &settings, QWidget *parent)
   setFixedSize(DialogUnitsToPixelsX(kDialogWidthDu), DialogUnitsToPixelsY(kDialogHeightDu));
   controls_ = BuildMainWindowControls(this);
   systemMenu_ = new QMenu(this);
+  CreateSubsystemPanels();
   OnInitDialog();
   ConnectControls();
 }
@@ -99,11 +102,11 @@ CglyphwrightDlg::CglyphwrightDlg(SettingsStore &settings, QWidget *parent)
 CglyphwrightDlg::~CglyphwrightDlg() {
   // Destroyed without being closed: the settings are saved all the same.
   OnDestroy();
+  StopWorkers();
 }
 
 void CglyphwrightDlg::OnInitDialog() {
   MainWindowControls &c = controls_;
-  currentSample_.clear();
 
   if (QAction *about = AddAboutItem(systemMenu_, AboutMenuText()))
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(kAboutCommandId); });
@@ -112,7 +115,6 @@ void CglyphwrightDlg::OnInitDialog() {
   setWindowTitle(QString::fromUtf8(kWindowTitle));
 
   const WorkbenchSettings s = ReadWorkbenchSettings(settings_);
-  testRange_ = {};
 
   c.rows->setText(QString::number(s.rows));
   c.columns->setText(QString::number(s.columns));
@@ -137,7 +139,7 @@ void CglyphwrightDlg::OnInitDialog() {
   SetUpSampleList(c.sampleList);
   c.trainProgress->setRange(0, 100);
   c.trainProgress->setValue(0);
-  ShowRange();
+  c.range->setText(QStringLiteral("0,0,0,0")); // the whole workspace until a range is chosen
 
   FillCombo(c.testPsm, ControlId::TestPsmCombo);
   FillCombo(c.trainPsm, ControlId::TrainPsmCombo);
@@ -172,17 +174,10 @@ void CglyphwrightDlg::ConnectControls() {
           &CglyphwrightDlg::OnMethodChanged);
 
   ConnectWorkspaceCommands();
+  ConnectSubsystemCommands();
 
   auto *aboutKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(aboutKey, &QShortcut::activated, this, [this] { OnSysCommand(kAboutCommandId); });
-}
-
-void CglyphwrightDlg::ShowRange() {
-  controls_.range->setText(QStringLiteral("%1,%2,%3,%4")
-                               .arg(testRange_.left)
-                               .arg(testRange_.top)
-                               .arg(testRange_.right)
-                               .arg(testRange_.bottom));
 }
 
 void CglyphwrightDlg::CentreOnScreen() {
@@ -209,8 +204,6 @@ void CglyphwrightDlg::OnMethodChanged(int method) {
   controls_.methodType->setText(QString::number(ThresholdTypeForMethod(method)));
 }
 
-void CglyphwrightDlg::ReloadSampleList() {}
-void CglyphwrightDlg::CreateCaptureWindow() {}
 
 void CglyphwrightDlg::OnSysCommand(int commandId) {
   if (IsAboutCommand(commandId))
@@ -236,13 +229,16 @@ void CglyphwrightDlg::contextMenuEvent(QContextMenuEvent *event) {
 
 void CglyphwrightDlg::done(int result) {
   OnDestroy();
+  StopWorkers();
   QDialog::done(result);
 }
 
 void CglyphwrightDlg::closeEvent(QCloseEvent *event) {
   QDialog::closeEvent(event);
-  if (event->isAccepted())
+  if (event->isAccepted()) {
     OnDestroy();
+    StopWorkers();
+  }
 }
 
 void CglyphwrightDlg::OnDestroy() {

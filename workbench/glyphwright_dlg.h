@@ -2,14 +2,20 @@
 // The main window: one fixed-size dialog holding every control of the
 // workbench. It reads the settings when it opens and writes them back once,
 // however it is closed.
+#include "samples/sample_store.h"
 #include "workbench/main_window_controls.h"
 
 #include <QDialog>
 #include <QString>
+#include <memory>
 
+class CSampleList;
+class CSnapCipWnd;
+class OcrTestRunner;
 class QImage;
 class QMenu;
 class SettingsStore;
+class TrainCommands;
 
 class CglyphwrightDlg : public QDialog {
   Q_OBJECT
@@ -29,13 +35,19 @@ public:
   // the workspace as it was; false then.
   bool LoadImageFile(const QString &path);
 
-  // Test range: left, top, right, bottom in workspace pixels, right and
-  // bottom exclusive.
-  struct TestRange {
-    int left = 0, top = 0, right = 0, bottom = 0;
-  };
+  // The sample library in memory, and the parts of the window that own the
+  // sample list, the capture window, the test area and training.
+  const SampleStore &Samples() const { return sampleStore_; }
+  CSampleList *SampleList() const { return sampleList_; }
+  CSnapCipWnd *CaptureWindow() const { return captureWindow_; }
+  OcrTestRunner *OcrTest() const { return ocrTest_; }
+  TrainCommands *Training() const { return training_.get(); }
 
 protected:
+  // The private messages of the other parts of the program, handled before
+  // the normal dispatch (private_message_handlers.cpp).
+  bool event(QEvent *event) override;
+
   // Runs the About box modally; tests replace it.
   virtual void ShowAboutBox();
   // The file-open dialog of button 1010; an empty path when cancelled.
@@ -64,23 +76,31 @@ private:
   // An image from a file or a capture: into the workspace, binarized at once.
   void PutImageIntoWorkspace(const QImage &image);
 
-  // Filled by the sample library work: loads the file of edit 1008 into the
-  // store and the list.
+  // The sample list, training and the test area, each over its controls.
+  void CreateSubsystemPanels();
+  void ConnectSubsystemCommands();
+  // Loads the file of edit 1008 into the store and the list.
   void ReloadSampleList();
-  // Filled by the screen capture work: creates the hidden capture window.
+  // Creates the hidden capture window.
   void CreateCaptureWindow();
+  // Button 1009: the capture window over the whole primary screen.
+  void OnCaptureScreen();
+  // Stops what runs on worker threads before the window goes.
+  void StopWorkers();
   // Binarizes the workspace image again with the threshold, maximum and
   // method now chosen.
   void RebinarizeWorkspace();
 
   void CentreOnScreen();
-  void ShowRange();
 
   SettingsStore &settings_;
   MainWindowControls controls_;
   QMenu *systemMenu_ = nullptr;
   bool settingsSaved_ = false;
 
-  QString currentSample_; // dot-matrix string of the box or row selected last
-  TestRange testRange_;
+  SampleStore sampleStore_;
+  CSampleList *sampleList_ = nullptr;
+  CSnapCipWnd *captureWindow_ = nullptr;
+  OcrTestRunner *ocrTest_ = nullptr;
+  std::unique_ptr<TrainCommands> training_;
 };
