@@ -12,43 +12,27 @@ int PixelStep(const ImageBuffer &buffer) {
   return buffer.bitsPerPixel / 8;
 }
 
-std::uint64_t Load8(const std::uint8_t *bytes) {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
-}
-
-void Store8(std::uint8_t *bytes, std::uint64_t word) {
-  std::memcpy(bytes, &word, sizeof word);
-}
-
 // One row of a 4-byte little-endian display: pixels before `limit` follow the
-// mask, the rest turn black; the fourth byte of each pixel is kept. Screens
-// are mostly black, so eight pixels of an all-zero mask word are blackened
-// two at a time without looking at each mask byte.
+// mask, the rest turn black; the fourth byte of each pixel is kept. The
+// display is filled on every track-bar notification: keep it as cheap as a copy.
 void FillRgbxRow(std::uint8_t *row, const std::uint8_t *maskRow, std::int32_t limit,
                  std::int32_t width) {
-  constexpr std::uint64_t kKeepTwo = 0xFF000000FF000000ULL;
+  // Branch-free so the compiler vectorizes it: keep the fourth byte, make
+  // the colour bytes all ones or all zeros.
   std::int32_t x = 0;
-  while (x < limit) {
-    const std::int32_t end = std::min(x + 8, limit);
-    if (end - x == 8 && Load8(maskRow + x) == 0) {
-      for (; x < end; x += 2)
-        Store8(row + std::size_t(x) * 4, Load8(row + std::size_t(x) * 4) & kKeepTwo);
-      continue;
-    }
-    for (; x < end; ++x) {
-      std::uint32_t pixel;
-      std::memcpy(&pixel, row + std::size_t(x) * 4, 4);
-      const std::uint32_t white = maskRow[x] != 0;
-      pixel = (pixel & 0xFF000000u) | ((0u - white) & 0x00FFFFFFu);
-      std::memcpy(row + std::size_t(x) * 4, &pixel, 4);
-    }
+  for (; x < limit; ++x) {
+    std::uint32_t pixel;
+    std::memcpy(&pixel, row + std::size_t(x) * 4, 4);
+    const std::uint32_t white = 0u - std::uint32_t(maskRow[x] != 0);
+    pixel = (pixel & 0xFF000000u) | (white & 0x00FFFFFFu);
+    std::memcpy(row + std::size_t(x) * 4, &pixel, 4);
   }
-  for (; x + 2 <= width; x += 2)
-    Store8(row + std::size_t(x) * 4, Load8(row + std::size_t(x) * 4) & kKeepTwo);
-  if (x < width)
-    row[std::size_t(x) * 4] = row[std::size_t(x) * 4 + 1] = row[std::size_t(x) * 4 + 2] = 0;
+  for (; x < width; ++x) {
+    std::uint32_t pixel;
+    std::memcpy(&pixel, row + std::size_t(x) * 4, 4);
+    pixel &= 0xFF000000u;
+    std::memcpy(row + std::size_t(x) * 4, &pixel, 4);
+  }
 }
 
 } // namespace
