@@ -29,7 +29,12 @@ foreach(item ${GLYPHWRIGHT_TESSDATA_ITEMS})
   list(GET parts 0 name)
   list(GET parts 1 package)
   if(GLYPHWRIGHT_SYSTEM_TESSDATA AND EXISTS "${GLYPHWRIGHT_SYSTEM_TESSDATA}/${name}")
-    file(CREATE_LINK "${GLYPHWRIGHT_SYSTEM_TESSDATA}/${name}" "${GLYPHWRIGHT_BIN_DIR}/tessdata/${name}" SYMBOLIC)
+    # A model the user put here in place of the link (a float model for
+    # LSTM training) is theirs: never replace it with the system's file.
+    set(target "${GLYPHWRIGHT_BIN_DIR}/tessdata/${name}")
+    if(IS_SYMLINK "${target}" OR NOT EXISTS "${target}")
+      file(CREATE_LINK "${GLYPHWRIGHT_SYSTEM_TESSDATA}/${name}" "${target}" SYMBOLIC)
+    endif()
   else()
     list(APPEND GLYPHWRIGHT_MISSING "language data '${name}' (apt-get install ${package})")
   endif()
