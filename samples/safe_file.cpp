@@ -26,7 +26,9 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 bool ReadAll(const std::string &path, std::string &bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO in place of the file cannot hang the window;
+  // it is refused below as no regular file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0)
     return false;
   struct stat info {};

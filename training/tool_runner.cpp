@@ -72,8 +72,11 @@ std::string JoinArguments(const std::vector<std::string> &arguments) {
 pid_t RunTool(const std::string &executable, const std::vector<std::string> &arguments,
               std::string &jobLog, const ToolRunOptions &options) {
   int pipeEnds[2];
-  if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+  if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
+    if (options.startError)
+      *options.startError = errno;
     return 0;
+  }
   const int readEnd = pipeEnds[0];
   const int writeEnd = pipeEnds[1];
 
@@ -107,6 +110,8 @@ pid_t RunTool(const std::string &executable, const std::vector<std::string> &arg
   const int spawned = posix_spawn(&child, executable.c_str(), &setup.actions, &setup.attributes,
                                   argv.data(), environ);
   close(writeEnd);
+  if (options.startError)
+    *options.startError = spawned;
   if (spawned != 0) {
     close(readEnd);
     return 0;

@@ -18,6 +18,9 @@ struct ToolRunOptions {
   unsigned waitLimitMs = 0;
   // Receives the tool's exit status (128 + signal number when a signal ended it).
   int *exitCode = nullptr;
+  // Receives the errno of a start that failed (a missing or non-executable
+  // tool), 0 otherwise.
+  int *startError = nullptr;
   // Gets the whole job log after the run, when the log is not empty.
   TrainReporter *reporter = nullptr;
   // When set, the running tool is stopped and the run counts as failed.

@@ -109,9 +109,14 @@ bool MoveFileNoReplace(const std::string &from, const std::string &to) {
   return true;
 }
 
-int DeliverResult(const std::string &source, const std::string &target) {
-  if (target.empty())
+int DeliverResult(const std::string &source, const std::string &target, int *error) {
+  const auto failed = [error](int code) {
+    if (error)
+      *error = code;
     return 9;
+  };
+  if (target.empty())
+    return failed(ENOENT);
   std::string destination = target;
   struct stat old;
   bool hadFile = false;
@@ -125,7 +130,7 @@ int DeliverResult(const std::string &source, const std::string &target) {
 
   const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0)
-    return 9;
+    return failed(errno);
   static std::atomic<unsigned> counter{0};
   const std::size_t slash = destination.rfind('/');
   const std::string base = slash == std::string::npos ? destination : destination.substr(slash + 1);
@@ -133,22 +138,33 @@ int DeliverResult(const std::string &source, const std::string &target) {
                               std::to_string(getpid()) + "-" + std::to_string(counter++);
   const int out = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (out < 0) {
+    const int openError = errno;
     close(in);
-    return 9;
+    return failed(openError);
   }
   bool ok = CopyAll(in, out);
+  int why = ok ? 0 : errno;
   close(in);
   // The new file takes the old one's permissions, as an overwrite would.
   if (ok && hadFile)
     fchmod(out, old.st_mode & 07777);
   // On disk before the rename, so a crash cannot leave an empty file in place
   // of the old one.
-  ok = ok && fsync(out) == 0;
-  ok = close(out) == 0 && ok;
-  ok = ok && rename(partial.c_str(), destination.c_str()) == 0;
+  if (ok && fsync(out) != 0) {
+    ok = false;
+    why = errno;
+  }
+  if (close(out) != 0 && ok) {
+    ok = false;
+    why = errno;
+  }
+  if (ok && rename(partial.c_str(), destination.c_str()) != 0) {
+    ok = false;
+    why = errno;
+  }
   if (!ok) {
     unlink(partial.c_str());
-    return 9;
+    return failed(why);
   }
   return 0;
 }

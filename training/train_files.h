@@ -19,5 +19,6 @@ bool MoveFileNoReplace(const std::string &from, const std::string &to);
 // Puts a copy of `source` at `target`: written in full to a new file beside
 // the target, then renamed over it, so a failure leaves the old file as it
 // was. A link at `target` is followed, the file it names is replaced.
-// Returns 0 when done, 9 when it failed.
-int DeliverResult(const std::string &source, const std::string &target);
+// Returns 0 when done, 9 when it failed; `error` then gets the errno of the
+// step that failed (ENOSPC for a full disk).
+int DeliverResult(const std::string &source, const std::string &target, int *error = nullptr);

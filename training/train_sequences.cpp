@@ -1,6 +1,7 @@
 #include "training/train_sequences.h"
 
 #include <cstdio>
+#include <system_error>
 
 #include "app/text_codec.h"
 #include "training/job_cancel.h"
@@ -17,12 +18,51 @@ bool Cancelled(const ToolRunOptions &run) {
   return run.cancel && run.cancel->IsCancelled();
 }
 
+// Adds a line of our own (UTF-8 text) to the job log, on a line of its own.
+void AppendLogLine(std::string &jobLog, const std::string &utf8Line) {
+  if (!jobLog.empty() && jobLog.back() != '\n')
+    jobLog += '\n';
+  jobLog += Utf8ToSystem(utf8Line);
+  jobLog += '\n';
+}
+
+std::string ErrorText(int error) {
+  return std::error_code(error, std::generic_category()).message();
+}
+
 void Run(const char *tool, const std::vector<std::string> &arguments, std::string &jobLog,
          const ToolRunOptions &run) {
-  RunTool(BinFilePath(tool), arguments, jobLog, run);
+  int startError = 0;
+  ToolRunOptions options = run;
+  options.startError = &startError;
+  RunTool(BinFilePath(tool), arguments, jobLog, options);
+  // The job goes on and fails on the missing output; without this line the
+  // log would not say why.
+  if (startError != 0)
+    AppendLogLine(jobLog, ToolStartFailureText(tool, startError));
+}
+
+int Deliver(const TrainJob &job, std::string &jobLog) {
+  int error = 0;
+  const int code = DeliverResult(TmpFilePath("tmp.traineddata"), job.outputPath, &error);
+  // The tools' last words are "created successfully"; the user must learn
+  // that the file did not reach the chosen path.
+  if (code != kTrainOk)
+    AppendLogLine(jobLog, DeliveryFailureText(job.outputPath, error));
+  return code;
 }
 
 } // namespace
+
+std::string ToolStartFailureText(const std::string &tool, int error) {
+  return "无法启动训练工具 bin/" + tool + "（" + ErrorText(error) +
+         "），请检查程序目录下的 bin 文件夹。";
+}
+
+std::string DeliveryFailureText(const std::string &outputPath, int error) {
+  return "训练结果没有保存：无法写入“" + outputPath + "”（" + ErrorText(error) +
+         "）。该位置原有的文件保持不变。";
+}
 
 std::vector<std::string> BoxTrainArguments(int psm) {
   return {"tmp/tmp.font.exp0.tif", "tmp/tmp.font.exp0", "--psm",
@@ -102,7 +142,7 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
   }
   if (!FileExists(TmpFilePath("tmp.traineddata")))
     return kTrainNoTrainedData;
-  return DeliverResult(TmpFilePath("tmp.traineddata"), job.outputPath);
+  return Deliver(job, jobLog);
 }
 
 int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run) {
@@ -142,5 +182,5 @@ int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptio
     return kTrainCancelled;
   if (!FileExists(TmpFilePath("tmp.traineddata")))
     return kTrainNoTrainedData;
-  return DeliverResult(TmpFilePath("tmp.traineddata"), job.outputPath);
+  return Deliver(job, jobLog);
 }

@@ -28,3 +28,9 @@ int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptio
 // Our own line after lstmtraining's when the base model is an integer
 // ("fast") model, which cannot be trained further (system code page).
 std::string IntegerModelAdvice(const std::string &language);
+
+// Our own lines in the job log (UTF-8; the log gets them in the system code
+// page): a tool that could not be started, with its errno, and a result that
+// could not be written to the output path, with the errno of the failed step.
+std::string ToolStartFailureText(const std::string &tool, int error);
+std::string DeliveryFailureText(const std::string &outputPath, int error);

@@ -100,6 +100,9 @@ TEST(BackUpFile, CopiesEveryByteAndNeverOverwritesACopy) {
 
   EXPECT_EQ(BackUpFile(dir.File("missing.txt")), std::nullopt);
   EXPECT_FALSE(fs::exists(dir.File("missing.txt.bak")));
+  // A FIFO is no file to copy, and opening it must not wait for a writer.
+  ASSERT_EQ(mkfifo(dir.File("fifo.txt").c_str(), 0600), 0);
+  EXPECT_EQ(BackUpFile(dir.File("fifo.txt")), std::nullopt);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Running a tool: argument vectors, one pipe for both streams read while the
 // tool runs, working directory and environment, the trace and the log report.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -110,12 +111,21 @@ TEST(RunTool, AToolThatCannotStartLeavesEverythingAsItWas) {
   options.trace = trace.file();
   const std::string notExecutable = program.Root() + "bin/plain";
   std::ofstream(notExecutable) << "echo hi\n";
-  for (const std::string &tool : {program.Root() + "bin/missing", notExecutable}) {
+  int startError = -1;
+  options.startError = &startError;
+  const std::pair<std::string, int> tools[] = {{program.Root() + "bin/missing", ENOENT},
+                                               {notExecutable, EACCES}};
+  for (const auto &[tool, error] : tools) {
     EXPECT_EQ(RunTool(tool, {"a"}, log, options), 0) << tool;
     EXPECT_EQ(log, "kept");
+    // The caller can tell the user why.
+    EXPECT_EQ(startError, error) << tool;
   }
   EXPECT_TRUE(reporter.logs.empty());
   EXPECT_EQ(trace.Text(), "");
+
+  EXPECT_NE(RunTool(Script(program, "fine", "exit 3"), {}, log, options), 0);
+  EXPECT_EQ(startError, 0);
 }
 
 TEST(RunTool, OutputFarBeyondThePipeBufferDoesNotBlockTheTool) {

@@ -1,5 +1,6 @@
 // Emptying tmp/ without following links out of it, and delivering the result
 // so that a failure keeps the user's old file.
+#include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -90,18 +91,26 @@ TEST(DeliverResult, AFailedCopyKeepsTheOldFile) {
   rlimit small = saved;
   small.rlim_cur = 64 * 1024;
   setrlimit(RLIMIT_FSIZE, &small);
-  const int code = DeliverResult(source, target);
+  int error = 0;
+  const int code = DeliverResult(source, target, &error);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
 
   EXPECT_EQ(code, 9);
+  EXPECT_EQ(error, EFBIG); // what the job log then names
   EXPECT_EQ(ReadFile(target), "old");
   EXPECT_EQ(std::distance(fs::directory_iterator(program.Scratch()), fs::directory_iterator{}),
             3); // source, target and the program directory; no leftover part file
 
-  EXPECT_EQ(DeliverResult(source, program.Scratch() + "no such dir/out.traineddata"), 9);
+  EXPECT_EQ(DeliverResult(source, program.Scratch() + "no such dir/out.traineddata", &error), 9);
+  EXPECT_EQ(error, ENOENT);
   EXPECT_EQ(DeliverResult(program.Scratch() + "missing", target), 9);
   EXPECT_EQ(ReadFile(target), "old");
+  // A directory where the file should go is not replaced.
+  fs::create_directories(program.Scratch() + "a dir/inside");
+  EXPECT_EQ(DeliverResult(source, program.Scratch() + "a dir", &error), 9);
+  EXPECT_EQ(error, EISDIR);
+  EXPECT_TRUE(fs::is_directory(program.Scratch() + "a dir/inside"));
 }
 
 } // namespace

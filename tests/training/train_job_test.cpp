@@ -180,6 +180,14 @@ TEST_P(TrainJobFailure, EndsWithItsCodeAndAnEmptyTmp) {
   if (failure.progress.size() < kFull.size() || failure.code == 2) {
     EXPECT_EQ(reporter.doneLog, ""); // no tool ran
   }
+  // The tools end with "created successfully": the last line must say that
+  // the result never reached the chosen path, and why.
+  const std::u16string log = FromSystemCodePage(reporter.doneLog);
+  const std::u16string lastLine = log.substr(log.rfind(u'\n', log.size() - 2) + 1);
+  const bool saysNotSaved =
+      lastLine.find(u"训练结果没有保存") != std::u16string::npos &&
+      lastLine.find(FromSystemCodePage(Utf8ToSystem(output))) != std::u16string::npos;
+  EXPECT_EQ(saysNotSaved, failure.code == kTrainNotDelivered) << SystemToUtf8(reporter.doneLog);
 }
 
 const std::vector<int> kBeforeTools = {10, 20, 30, 100};
@@ -208,6 +216,36 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"NoBaseModelExtracted", -1, "combine_tessdata", "exit 0", nullptr, true, true, 11,
                 kFull}),
     [](const ::testing::TestParamInfo<Failure> &info) { return std::string(info.param.name); });
+
+// A tool missing from bin/ (a link removed, or one pointing nowhere): the job
+// fails on the missing output as before, and its log says which tool could
+// not be started instead of ending silently.
+TEST_F(TrainJobTest, AMissingToolIsNamedInTheLog) {
+  const struct {
+    const char *tool;
+    int code;
+  } cases[] = {{"tesseract", kTrainNoFirstOutput}, {"mftraining", kTrainNoTrainedData}};
+  const std::string output = program.Scratch() + "digits.traineddata";
+  std::ofstream(output) << "older result";
+  for (const auto &[tool, code] : cases) {
+    const std::string link = program.Root() + "bin/" + tool;
+    const fs::path installed = fs::read_symlink(link);
+    fs::remove(link);
+    fs::create_symlink(program.Scratch() + "uninstalled", link);
+    RecordingReporter seen;
+    auto job = Job(0, FontSamples("0123", {40}));
+    job->reporter = &seen;
+    job->outputPath = output;
+    EXPECT_EQ(RunTrainJob(std::move(job)), 0);
+    fs::remove(link);
+    fs::create_symlink(installed, link);
+
+    EXPECT_EQ(seen.doneCode, code) << tool;
+    const std::string named = Utf8ToSystem("无法启动训练工具 bin/" + std::string(tool));
+    EXPECT_NE(seen.doneLog.find(named), std::string::npos) << SystemToUtf8(seen.doneLog);
+    EXPECT_EQ(ReadFile(output), "older result");
+  }
+}
 
 TEST_F(TrainJobTest, ClosingTheWindowStopsTheRunningToolAndEmptiesTmp) {
   const std::string pidFile = program.Scratch() + "pid";
