@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <filesystem>
 
 void CglyphwrightDlg::ConnectWorkspaceCommands() {
   connect(controls_.openImageButton, &QPushButton::clicked, this, [this] { OnOpenImage(); });
@@ -36,7 +37,10 @@ void CglyphwrightDlg::OnOpenImage() {
 }
 
 bool CglyphwrightDlg::LoadImageFile(const QString &path) {
-  const QImage image(path);
+  // Only a regular file: reading a FIFO or a device would block the window.
+  std::error_code error;
+  const bool regular = std::filesystem::is_regular_file(path.toStdString(), error);
+  const QImage image = regular ? QImage(path) : QImage();
   if (image.isNull()) {
     ShowMessage(QStringLiteral("无法读取图片文件：%1").arg(path));
     return false;

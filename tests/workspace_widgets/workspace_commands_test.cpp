@@ -8,6 +8,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <memory>
 #include <vector>
 
@@ -133,10 +134,12 @@ TEST_F(WorkspaceCommandsTest, NewImageKeepsTheBoxesAndResetsTheZoom) {
 TEST_F(WorkspaceCommandsTest, UndecodableFileIsReportedAndChangesNothing) {
   dir_.Write("garbage.png", "not a picture");
   dir_.Write("empty.bmp", "");
+  // A FIFO would block the window forever if it were read.
+  ASSERT_EQ(mkfifo(dir_.File("pipe.png").c_str(), 0600), 0);
   LoadTwoGlyphs();
   Click(4);
   const ImageBuffer before = Workspace().displayBuffer();
-  for (const char *name : {"garbage.png", "empty.bmp", "missing.png"}) {
+  for (const char *name : {"garbage.png", "empty.bmp", "missing.png", "pipe.png"}) {
     SCOPED_TRACE(name);
     dialog_->messages.clear();
     const QString path = QString::fromStdString(dir_.File(name));
