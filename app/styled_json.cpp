@@ -8,33 +8,10 @@ namespace {
 constexpr unsigned kIndentSize = 3;
 constexpr unsigned kRightMargin = 74;
 
-// Quotes a byte string. Only the quote, the backslash and control bytes are
-// escaped; everything from 0x20 up, 0x80..0xFF included, is written as it is.
 std::string Quote(const std::string &text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
-  for (char c : text) {
-    switch (c) {
-    case '"': out += "\\\""; break;
-    case '\\': out += "\\\\"; break;
-    case '\b': out += "\\b"; break;
-    case '\f': out += "\\f"; break;
-    case '\n': out += "\\n"; break;
-    case '\r': out += "\\r"; break;
-    case '\t': out += "\\t"; break;
-    default: {
-      auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x20) {
-        out += "\\u00";
-        out += kHex[byte >> 4];
-        out += kHex[byte & 0xF];
-      } else {
-        out += c;
-      }
-    }
-    }
-  }
-  return out + "\"";
+  std::string out;
+  AppendJsonQuoted(out, text);
+  return out;
 }
 
 std::string ScalarText(const Json::Value &value) {
@@ -164,5 +141,47 @@ private:
 };
 
 } // namespace
+
+void AppendJsonQuoted(std::string &out, std::string_view text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  out += '"';
+  size_t plain = 0; // start of the run of bytes that go out as they are
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x20 && byte != '"' && byte != '\\')
+      continue;
+    out.append(text, plain, i - plain);
+    plain = i + 1;
+    switch (byte) {
+    case '"':
+      out += "\\\"";
+      break;
+    case '\\':
+      out += "\\\\";
+      break;
+    case '\b':
+      out += "\\b";
+      break;
+    case '\f':
+      out += "\\f";
+      break;
+    case '\n':
+      out += "\\n";
+      break;
+    case '\r':
+      out += "\\r";
+      break;
+    case '\t':
+      out += "\\t";
+      break;
+    default:
+      out += "\\u00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    }
+  }
+  out.append(text, plain);
+  out += '"';
+}
 
 std::string WriteStyledJson(const Json::Value &root) { return StyledWriter().Write(root); }

@@ -1,5 +1,7 @@
 #include "samples/sample_file.h"
 
+#include "app/styled_json.h"
+
 #include "app/file_text.h"
 #include "samples/safe_file.h"
 
@@ -25,52 +27,6 @@ std::optional<std::string> StringMember(const Json::Value &element, const char *
   if (zero != std::string::npos)
     text.resize(zero);
   return text;
-}
-
-// Quoting as jsoncpp's styled writer does it, except that bytes 128..255 go
-// out raw: they are the system code page's multibyte characters. The
-// writer in app/styled_json.cpp quotes the same way; this one appends into
-// one buffer because a library holds thousands of strings.
-void AppendQuoted(std::string &out, std::string_view text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  out += '"';
-  size_t plain = 0; // start of the run of bytes that go out as they are
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte >= 0x20 && byte != '"' && byte != '\\')
-      continue;
-    out.append(text, plain, i - plain);
-    plain = i + 1;
-    switch (byte) {
-    case '"':
-      out += "\\\"";
-      break;
-    case '\\':
-      out += "\\\\";
-      break;
-    case '\b':
-      out += "\\b";
-      break;
-    case '\f':
-      out += "\\f";
-      break;
-    case '\n':
-      out += "\\n";
-      break;
-    case '\r':
-      out += "\\r";
-      break;
-    case '\t':
-      out += "\\t";
-      break;
-    default:
-      out += "\\u00";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    }
-  }
-  out.append(text, plain);
-  out += '"';
 }
 
 } // namespace
@@ -123,9 +79,9 @@ std::string FormatSampleFile(const SampleStore &store) {
   size_t left = store.size();
   for (const auto &[desc, name] : store) {
     out += "   {\n      \"desc\" : ";
-    AppendQuoted(out, desc);
+    AppendJsonQuoted(out, desc);
     out += ",\n      \"name\" : ";
-    AppendQuoted(out, name);
+    AppendJsonQuoted(out, name);
     out += --left > 0 ? "\n   },\n" : "\n   }\n";
   }
   out += "]\n";
