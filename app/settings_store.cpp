@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <json/reader.h>
 #include <memory>
 
@@ -92,8 +93,14 @@ int SettingsStore::LoadSettingsFile() {
   Json::Value root;
   Json::Reader reader;
   // Only an object holds settings; any other document is ignored as unparsable.
-  if (!reader.parse(text, root, false) || !root.isObject())
+  // jsoncpp throws on nesting deeper than its limit: unparsable too, not a
+  // reason to stop the program at every start.
+  try {
+    if (!reader.parse(text, root, false) || !root.isObject())
+      return static_cast<int>(entries_.size());
+  } catch (const std::exception &) {
     return static_cast<int>(entries_.size());
+  }
   for (const std::string &name : root.getMemberNames()) {
     std::string value;
     if (MemberText(root[name], value))

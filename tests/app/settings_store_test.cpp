@@ -64,6 +64,18 @@ INSTANTIATE_TEST_SUITE_P(
       return "case" + std::to_string(info.index) + "_" + info.param.key;
     });
 
+// Found by fuzzing: jsoncpp throws past 1000 nested values, and the throw
+// ended the program at start-up.
+TEST(SettingsStore, NestingDeeperThanTheParserTakesIsUnparsable) {
+  TempDir dir;
+  dir.Write("runeforge.cfg",
+            "{\"psm\": 7, \"deep\": " + std::string(1100, '[') + std::string(1100, ']') + "}");
+  SettingsStore store(dir.File("runeforge.cfg"));
+  EXPECT_EQ(store.GetSettingInt("psm", 6), 6);
+  store.SetSettingInt("psm", 4);
+  EXPECT_EQ(store.GetSettingInt("psm", 6), 4);
+}
+
 TEST(SettingsStore, FirstSetRewritesWhatWasReadPlusTheNewKey) {
   TempDir dir;
   dir.Write("runeforge.cfg", R"({"psm": 7})");
