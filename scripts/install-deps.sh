@@ -15,6 +15,7 @@ packages=(
   xvfb xauth xdotool imagemagick    # a virtual display, input events, screenshots
   fonts-wqy-microhei                # CJK glyphs for the Chinese interface
   fonts-dejavu-core                 # a known Latin font the tests render glyphs with
+  clang libclang-rt-14-dev          # libFuzzer and the sanitizer runtimes for the fuzz targets
 )
 
 missing=()
