@@ -43,6 +43,13 @@ void BM_MemcpyBaseline(benchmark::State &state) {
 }
 BENCHMARK(BM_MemcpyBaseline)->Unit(benchmark::kMillisecond);
 
+// The threshold types the method list passes, one benchmark run each.
+void EveryThresholdType(benchmark::internal::Benchmark *bench) {
+  bench->ArgName("type");
+  for (int type : {0, 1, 2, 3, 4, 7, 8, 16})
+    bench->Arg(type);
+}
+
 // Arg: the threshold type, as the method list passes it.
 void BM_ThresoldImage(benchmark::State &state) {
   auto pixels = screenPixels(); // the handle keeps a pointer: give it its own copy
@@ -62,15 +69,7 @@ void BM_ThresoldImage(benchmark::State &state) {
   delMat(mat);
 }
 BENCHMARK(BM_ThresoldImage)
-    ->ArgName("type")
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Arg(3)
-    ->Arg(4)
-    ->Arg(7)
-    ->Arg(8)
-    ->Arg(16)
+    ->Apply(EveryThresholdType)
     ->Unit(benchmark::kMillisecond);
 
 // What the user waits for on each track-bar notification: the engine's
@@ -95,15 +94,7 @@ void BM_RebinarizeNotification(benchmark::State &state) {
   delMat(mat);
 }
 BENCHMARK(BM_RebinarizeNotification)
-    ->ArgName("type")
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Arg(3)
-    ->Arg(4)
-    ->Arg(7)
-    ->Arg(8)
-    ->Arg(16)
+    ->Apply(EveryThresholdType)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

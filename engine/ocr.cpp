@@ -152,21 +152,21 @@ extern "C" OcrHandle createOcr(const char *tessdataDir, const char *language, in
   }
 }
 
-extern "C" char *getTextExTest(OcrHandle ocr, const unsigned char *mask, int x, int y, int width,
-                               int height) {
-  (void)x; // a position in the caller's image; plain text carries none
-  (void)y;
+namespace {
+
+// Recognises the mask with the handle's recognizer and returns what
+// `produce` makes of the result as a malloc'd copy; NULL on any failure.
+template <typename Produce>
+char *recogniseToCopy(OcrHandle ocr, const unsigned char *mask, int width, int height,
+                      Produce produce) {
   Recognizer *recognizer = recognizers().find(ocr);
   if (recognizer == nullptr || mask == nullptr || !maskBytes(width, height))
     return nullptr;
   try {
     ScopedCLocale cLocale;
     char *copy = nullptr;
-    if (recognise(recognizer->api, mask, width, height)) {
-      TesseractText text{recognizer->api.GetUTF8Text()};
-      if (text.text != nullptr)
-        copy = copyText(text.text);
-    }
+    if (recognise(recognizer->api, mask, width, height))
+      copy = produce(recognizer->api);
     recognizer->api.Clear();
     return copy;
   } catch (...) {
@@ -174,26 +174,26 @@ extern "C" char *getTextExTest(OcrHandle ocr, const unsigned char *mask, int x, 
   }
 }
 
+} // namespace
+
+extern "C" char *getTextExTest(OcrHandle ocr, const unsigned char *mask, int x, int y, int width,
+                               int height) {
+  (void)x; // a position in the caller's image; plain text carries none
+  (void)y;
+  return recogniseToCopy(ocr, mask, width, height, [](tesseract::TessBaseAPI &api) -> char * {
+    TesseractText text{api.GetUTF8Text()};
+    return text.text != nullptr ? copyText(text.text) : nullptr;
+  });
+}
+
 extern "C" char *getTextWithPosTest(OcrHandle ocr, const unsigned char *mask, int level, int x,
                                     int y, int width, int height) {
   if (level < tesseract::RIL_BLOCK || level > tesseract::RIL_SYMBOL)
     return nullptr;
-  Recognizer *recognizer = recognizers().find(ocr);
-  if (recognizer == nullptr || mask == nullptr || !maskBytes(width, height))
-    return nullptr;
-  try {
-    ScopedCLocale cLocale;
-    char *copy = nullptr;
-    if (recognise(recognizer->api, mask, width, height)) {
-      const auto found =
-          elements(recognizer->api, static_cast<tesseract::PageIteratorLevel>(level), x, y);
-      copy = copyText(elementsToJson(found));
-    }
-    recognizer->api.Clear();
-    return copy;
-  } catch (...) {
-    return nullptr;
-  }
+  return recogniseToCopy(ocr, mask, width, height, [&](tesseract::TessBaseAPI &api) {
+    return copyText(
+        elementsToJson(elements(api, static_cast<tesseract::PageIteratorLevel>(level), x, y)));
+  });
 }
 
 extern "C" bool setOcrWhitelist(OcrHandle ocr, const char *characters) {
