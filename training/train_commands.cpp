@@ -85,7 +85,7 @@ void TrainCommands::OnStartTraining() {
   }
   if (worker_->IsRunning())
     return; // the button is disabled while a job runs; a stray call starts nothing
-  widgets_.startButton->setEnabled(false);
+  DisableStartButton();
 
   auto job = std::make_unique<TrainJob>();
   job->outputPath = QFile::encodeName(outputPath).toStdString();
@@ -95,7 +95,29 @@ void TrainCommands::OnStartTraining() {
   job->samples = std::move(samples);
   job->settleWait = settleWait_;
   if (!worker_->Start(std::move(job)))
-    widgets_.startButton->setEnabled(true);
+    EnableStartButton();
+}
+
+void TrainCommands::DisableStartButton() {
+  // A disabled button cannot keep the focus, and Qt would hand it on down the
+  // tab order, to the read-only sample path edit with its text selected.
+  // The window holds it instead while the job runs.
+  QPushButton *button = widgets_.startButton;
+  QWidget *window = button->window();
+  focusParked_ = window->focusWidget() == button;
+  if (focusParked_)
+    window->setFocus(Qt::OtherFocusReason);
+  button->setEnabled(false);
+}
+
+void TrainCommands::EnableStartButton() {
+  QPushButton *button = widgets_.startButton;
+  button->setEnabled(true);
+  // Back to the button, unless the user has put the focus elsewhere meanwhile.
+  QWidget *window = button->window();
+  if (focusParked_ && window->focusWidget() == window)
+    button->setFocus(Qt::OtherFocusReason);
+  focusParked_ = false;
 }
 
 bool TrainCommands::HandleTrainEvent(QEvent *event) {
@@ -105,16 +127,21 @@ bool TrainCommands::HandleTrainEvent(QEvent *event) {
     return true;
   case WM_TRAIN_LOG: {
     const std::string &log = static_cast<PayloadEvent<std::string> *>(event)->value();
-    QTextCursor end = widgets_.log->textCursor();
+    // Each report is the whole log so far, and each is appended as it comes:
+    // the log shows the job step by step.
+    QPlainTextEdit *edit = widgets_.log;
+    QTextCursor end = edit->textCursor();
     end.movePosition(QTextCursor::End);
-    widgets_.log->setTextCursor(end);
-    widgets_.log->ensureCursorVisible();
-    widgets_.log->insertPlainText(FromSystem(log) + QStringLiteral("\n"));
+    edit->setTextCursor(end);
+    edit->insertPlainText(FromSystem(log) + QStringLiteral("\n"));
+    // Scrolled after the insert, so the newest lines are the ones in view.
+    edit->ensureCursorVisible();
+    edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());
     return true;
   }
   case WM_TRAIN_DONE: {
     const TrainResult &result = static_cast<PayloadEvent<TrainResult> *>(event)->value();
-    widgets_.startButton->setEnabled(true);
+    EnableStartButton();
     warningBox_(widgets_.owner,
                 result.code == 0 ? QStringLiteral("训练完成") : FromSystem(result.log));
     return true;

@@ -70,10 +70,17 @@ public:
   static QString WithTrainedDataSuffix(const QString &path);
 
 private:
+  // Button 5 off while a job runs and on again after, the focus staying
+  // where it was.
+  void DisableStartButton();
+  void EnableStartButton();
+
   Widgets widgets_;
   SampleSource samples_;
   SaveFileDialog saveFileDialog_;
   WarningBox warningBox_;
   std::chrono::milliseconds settleWait_{500};
   std::unique_ptr<TrainWorker> worker_;
+  // The button had the focus when the job started; the window holds it.
+  bool focusParked_ = false;
 };

@@ -8,6 +8,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -75,6 +76,120 @@ bool CopyAll(int in, int out) {
   }
 }
 
+// A copy in the making is named ".<target>.part<pid>-<n>": hidden, beside the
+// target, and telling which process made it.
+std::string PartialName(const std::string &targetName) {
+  static std::atomic<unsigned> counter{0};
+  return "." + targetName + ".part" + std::to_string(getpid()) + "-" +
+         std::to_string(counter++);
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+bool IsPartialName(std::string_view name) {
+  const std::size_t part = name.rfind(".part");
+  if (name.size() < 2 || name[0] != '.' || part == std::string_view::npos || part < 2)
+    return false;
+  const std::string_view tail = name.substr(part + 5);
+  const std::size_t dash = tail.find('-');
+  return dash != std::string_view::npos && AllDigits(tail.substr(0, dash)) &&
+         AllDigits(tail.substr(dash + 1));
+}
+
+// Removes the partial copies in `dir` whose job has died. A live job holds an
+// flock on its copy until the copy has its final name, and the lock ends with
+// the process, so a copy that can be locked belongs to nobody. Only regular
+// files of this user count; links, directories and anything locked stay.
+void RemoveDeadPartials(const std::string &dir) {
+  const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0)
+    return;
+  DIR *listing = fdopendir(dirFd);
+  if (!listing) {
+    close(dirFd);
+    return;
+  }
+  std::vector<std::string> names;
+  while (const dirent *entry = readdir(listing))
+    if (IsPartialName(entry->d_name))
+      names.emplace_back(entry->d_name);
+  for (const std::string &name : names) {
+    const int fd = openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+      continue;
+    struct stat opened, named;
+    if (fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == geteuid() &&
+        flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        fstatat(dirFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_ino == opened.st_ino && named.st_dev == opened.st_dev)
+      unlinkat(dirFd, name.c_str(), 0);
+    close(fd);
+  }
+  closedir(listing);
+}
+
+// Writes the whole of `in` into `out` and makes it durable, with the old
+// file's permissions when there was one; 0 or the errno of the failed step.
+int FillCopy(int in, int out, const struct stat *old) {
+  if (lseek(in, 0, SEEK_SET) != 0 && errno != ESPIPE)
+    return errno;
+  if (!CopyAll(in, out))
+    return errno;
+  // The new file takes the old one's permissions, as an overwrite would.
+  if (old)
+    fchmod(out, old->st_mode & 07777);
+  // On disk before the rename, so a crash cannot leave an empty file in place
+  // of the old one.
+  return fsync(out) == 0 ? 0 : errno;
+}
+
+// The copy is first written as a file without a name, so a job that dies while
+// copying leaves nothing behind. It gets its name, locked, only for the
+// instant before the rename. 0, or the errno of the failed step; -1 when the
+// file system has no unnamed files (the caller then writes a named one).
+int DeliverUnnamed(int in, const std::string &dir, const std::string &partial,
+                   const std::string &destination, const struct stat *old) {
+  const int out = open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (out < 0)
+    return -1;
+  int error = FillCopy(in, out, old);
+  if (error == 0 && flock(out, LOCK_EX) != 0)
+    error = errno;
+  if (error == 0) {
+    const std::string self = "/proc/self/fd/" + std::to_string(out);
+    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, partial.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      close(out);
+      return -1; // no /proc, or no links here: a named copy may still work
+    }
+    if (rename(partial.c_str(), destination.c_str()) != 0) {
+      error = errno;
+      unlink(partial.c_str());
+    }
+  }
+  close(out);
+  return error;
+}
+
+// The same with a named copy from the start, locked as soon as it exists.
+int DeliverNamed(int in, const std::string &partial, const std::string &destination,
+                 const struct stat *old) {
+  const int out = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (out < 0)
+    return errno;
+  int error = flock(out, LOCK_EX) == 0 ? 0 : errno;
+  if (error == 0)
+    error = FillCopy(in, out, old);
+  if (close(out) != 0 && error == 0)
+    error = errno;
+  if (error == 0 && rename(partial.c_str(), destination.c_str()) != 0)
+    error = errno;
+  if (error != 0)
+    unlink(partial.c_str());
+  return error;
+}
+
 } // namespace
 
 bool ClearDirectory(const std::string &dir) {
@@ -128,43 +243,18 @@ int DeliverResult(const std::string &source, const std::string &target, int *err
   if (stat(destination.c_str(), &old) == 0)
     hadFile = S_ISREG(old.st_mode);
 
+  const std::string dir = ParentOf(destination);
+  RemoveDeadPartials(dir);
   const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0)
     return failed(errno);
-  static std::atomic<unsigned> counter{0};
   const std::size_t slash = destination.rfind('/');
-  const std::string base = slash == std::string::npos ? destination : destination.substr(slash + 1);
-  const std::string partial = ParentOf(destination) + "/." + base + ".part" +
-                              std::to_string(getpid()) + "-" + std::to_string(counter++);
-  const int out = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (out < 0) {
-    const int openError = errno;
-    close(in);
-    return failed(openError);
-  }
-  bool ok = CopyAll(in, out);
-  int why = ok ? 0 : errno;
+  const std::string partial =
+      dir + "/" +
+      PartialName(slash == std::string::npos ? destination : destination.substr(slash + 1));
+  int why = DeliverUnnamed(in, dir, partial, destination, hadFile ? &old : nullptr);
+  if (why == -1)
+    why = DeliverNamed(in, partial, destination, hadFile ? &old : nullptr);
   close(in);
-  // The new file takes the old one's permissions, as an overwrite would.
-  if (ok && hadFile)
-    fchmod(out, old.st_mode & 07777);
-  // On disk before the rename, so a crash cannot leave an empty file in place
-  // of the old one.
-  if (ok && fsync(out) != 0) {
-    ok = false;
-    why = errno;
-  }
-  if (close(out) != 0 && ok) {
-    ok = false;
-    why = errno;
-  }
-  if (ok && rename(partial.c_str(), destination.c_str()) != 0) {
-    ok = false;
-    why = errno;
-  }
-  if (!ok) {
-    unlink(partial.c_str());
-    return failed(why);
-  }
-  return 0;
+  return why == 0 ? 0 : failed(why);
 }

@@ -7,6 +7,7 @@
 
 #include "app/text_codec.h"
 #include "engine/morvexa.h"
+#include "training/label_text.h"
 #include "training/train_paths.h"
 #include "workspace/dot_matrix.h"
 
@@ -47,12 +48,14 @@ std::vector<TrainGlyph> DecodeGlyphs(const SampleMap &samples, std::string &log)
       problem = "标签为空";
     else if (HasWhiteSpace(label))
       problem = "标签含有空白字符";
+    else if (!LabelDecodes(label))
+      problem = "标签含有系统代码页（GB18030）无法解码的字节";
     else if (label.size() * 3 / 2 + 64 > kBoxLineLimit && // UTF-8 is at most 1.5 times longer
              SystemToUtf8(BoxLine(label, INT_MAX, INT_MAX, INT_MAX, INT_MAX)).size() >
                  kBoxLineLimit)
       problem = "标签过长";
     if (problem) {
-      log += Utf8ToSystem(std::string("已跳过样本「")) + label +
+      log += Utf8ToSystem(std::string("已跳过样本「")) + ShownLabel(label) +
              Utf8ToSystem(std::string("」：") + problem + "，框文件无法记录。\n");
       continue;
     }

@@ -38,8 +38,8 @@ inline constexpr int kGlyphGap = 10;
 
 // Decodes every sample in key order. A data string that does not decode is
 // dropped without a word. A label the box file cannot carry (empty, holding
-// white space, or making a line longer than the tools read) is dropped with
-// a line in `log` saying which and why.
+// white space, not decodable in the system code page, or making a line longer
+// than the tools read) is dropped with a line in `log` saying which and why.
 std::vector<TrainGlyph> DecodeGlyphs(const SampleMap &samples, std::string &log);
 
 // Ascending height; the order of equal heights is not fixed.

@@ -2,9 +2,11 @@
 
 #include <thread>
 
+#include "app/text_codec.h"
 #include "app/work_paths.h"
 #include "training/job_cancel.h"
 #include "training/train_files.h"
+#include "training/train_lock.h"
 #include "training/train_reporter.h"
 #include "training/train_sequences.h"
 
@@ -30,6 +32,12 @@ int RunTrainJob(std::unique_ptr<TrainJob> job) {
   SilentReporter silent;
   TrainReporter &reporter = job->reporter ? *job->reporter : silent;
   const std::string tempDir = GetWorkPaths().TempDir;
+  // Held until the last report: another job's tmp/ is left as it is.
+  const TrainAreaLock area(GetWorkPaths().ProgramDir);
+  if (!area.Acquired()) {
+    reporter.Done(kTrainAreaBusy, Utf8ToSystem(kTrainAreaBusyText));
+    return 0;
+  }
   const auto cancelled = [&job] { return job->cancel && job->cancel->IsCancelled(); };
   std::string log;
 

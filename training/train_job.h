@@ -23,6 +23,7 @@ enum TrainResultCode : int {
   kTrainNoBaseModel = 11,   // LSTM: no tmp.lstm extracted from the base data
   kTrainNoCheckpoint = -1,  // LSTM: the training run left no model_checkpoint
   kTrainCancelled = -2,     // the window closed during the job; nobody is told
+  kTrainAreaBusy = 12,      // another job was training in this program directory
 };
 
 struct TrainJob {

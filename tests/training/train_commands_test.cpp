@@ -8,6 +8,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <thread>
@@ -16,6 +18,8 @@
 #include "digit_glyphs.h"
 #include "program_dir.h"
 #include "training/train_commands.h"
+#include "training/train_lock.h"
+#include "workbench/private_messages.h"
 #include "workspace/dot_matrix.h"
 
 namespace {
@@ -37,6 +41,9 @@ public:
   explicit Window(SampleMap samples = {}) : samples_(std::move(samples)) {
     dataPath = new QLineEdit(this);
     startButton = new QPushButton(this);
+    // Next in the tab order, as the sample path edit is in the window.
+    samplePath = new QLineEdit(QStringLiteral("/data/samples.json"), this);
+    samplePath->setReadOnly(true);
     log = new QPlainTextEdit(this);
     progress = new QProgressBar(this);
     progress->setRange(0, 100);
@@ -75,6 +82,7 @@ public:
   SampleMap samples_;
   QLineEdit *dataPath;
   QPushButton *startButton;
+  QLineEdit *samplePath;
   QPlainTextEdit *log;
   QProgressBar *progress;
   QComboBox *mode, *baseLanguage, *trainPsm;
@@ -211,6 +219,90 @@ TEST(TrainCommands, ReportsForAReceiverThatIsGoneAreDropped) {
   QApplication::sendPostedEvents();
   EXPECT_FALSE(window.startButton->isEnabled()); // nothing reached the window either
   EXPECT_TRUE(fs::is_empty(program.Tmp()));
+}
+
+TEST(TrainCommands, AnotherJobInTheProgramDirectoryIsNamedAndItsFilesKept) {
+  ProgramDir program;
+  std::ofstream(program.Tmp() + "/tmp.font.exp0.box") << "the other job's boxes";
+  const TrainAreaLock other(program.Root()); // held as the other job holds it
+  ASSERT_TRUE(other.Acquired());
+  Window window(OneSample());
+  const std::string output = program.Scratch() + "out.traineddata";
+  window.dataPath->setText(QString::fromStdString(output));
+  window.commands->OnStartTraining();
+  ASSERT_TRUE(window.WaitForResult());
+  EXPECT_EQ(window.messages,
+            QStringList{QStringLiteral("另一个 glyphwright 正在使用此程序目录训练，请等它结束后再试。")});
+  EXPECT_EQ(ReadFile(program.Tmp() + "/tmp.font.exp0.box"), "the other job's boxes");
+  EXPECT_FALSE(fs::exists(output));
+}
+
+TEST(TrainCommands, EachLogReportIsAppendedWithItsEndInView) {
+  Window window;
+  window.resize(300, 300);
+  window.log->setGeometry(0, 0, 300, 60); // room for a few lines only
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  std::string log;
+  QString expected;
+  for (int tool = 1; tool <= 5; ++tool) {
+    for (int line = 1; line <= 6; ++line)
+      log += "tool " + std::to_string(tool) + " line " + std::to_string(line) + "\n";
+    expected += QString::fromStdString(log) + "\n";
+    if (tool == 3) // the user has been reading the top meanwhile
+      window.log->moveCursor(QTextCursor::Start);
+    PayloadEvent<std::string> report(WM_TRAIN_LOG, log);
+    ASSERT_TRUE(window.commands->HandleTrainEvent(&report));
+
+    // Every report whole, in order: the log shows the job growing step by step.
+    EXPECT_EQ(window.log->toPlainText(), expected);
+    const QScrollBar *bar = window.log->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum()) << tool;
+    QTextCursor end = window.log->textCursor();
+    end.movePosition(QTextCursor::End);
+    end.movePosition(QTextCursor::PreviousBlock); // the last line with text
+    EXPECT_TRUE(window.log->viewport()->rect().contains(window.log->cursorRect(end)))
+        << tool;
+  }
+}
+
+TEST(TrainCommands, TheFocusStaysWhereItWasWhileAJobRuns) {
+  ProgramDir program;
+  const std::string release = program.Scratch() + "release";
+  program.ReplaceTool("tesseract",
+                      "while [ ! -e '" + release + "' ]; do sleep 0.05; done; echo done");
+  // The button clicked with the mouse, which gives it the focus; or the job
+  // started while the focus is in another control.
+  for (const bool clicked : {true, false}) {
+    fs::remove(release);
+    Window window(OneSample());
+    QObject::connect(window.startButton, &QPushButton::clicked,
+                     [&window] { window.commands->OnStartTraining(); });
+    window.dataPath->setText(QString::fromStdString(program.Scratch() + "out.traineddata"));
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    if (clicked) {
+      QTest::mouseClick(window.startButton, Qt::LeftButton);
+    } else {
+      window.log->setFocus();
+      window.commands->OnStartTraining();
+    }
+    ASSERT_FALSE(window.startButton->isEnabled()) << clicked;
+    QApplication::processEvents();
+    EXPECT_NE(QApplication::focusWidget(), window.samplePath) << clicked;
+    EXPECT_FALSE(window.samplePath->hasSelectedText()) << clicked;
+    if (!clicked)
+      EXPECT_EQ(QApplication::focusWidget(), window.log);
+
+    std::ofstream(release).close();
+    ASSERT_TRUE(window.WaitForResult());
+    EXPECT_EQ(QApplication::focusWidget(),
+              clicked ? static_cast<QWidget *>(window.startButton) : window.log)
+        << clicked;
+    EXPECT_FALSE(window.samplePath->hasSelectedText()) << clicked;
+  }
 }
 
 } // namespace

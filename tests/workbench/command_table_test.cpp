@@ -550,9 +550,14 @@ TEST_F(CommandTableTest, OnlyTheStartButtonsChangeStateDuringARealJobAndTest) {
   Click(5);
   EXPECT_FALSE(Get<QPushButton>(5).isEnabled());
   othersEnabled(5);
+  // The disabled button's focus goes nowhere else, least of all to the next
+  // edit in the tab order with its text selected; it comes back at the end.
+  EXPECT_NE(dialog_->focusWidget(), &Get<QLineEdit>(1008));
+  EXPECT_FALSE(Get<QLineEdit>(1008).hasSelectedText());
   ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog_->messages.isEmpty(); }, kWaitMs));
   EXPECT_EQ(dialog_->messages, QStringList{QStringLiteral("训练完成")}) << Text(1035).toStdString();
   EXPECT_TRUE(enabledAtMessage);
+  EXPECT_EQ(dialog_->focusWidget(), &Get<QPushButton>(5));
   EXPECT_EQ(Get<QProgressBar>(1007).value(), 100);
   EXPECT_TRUE(fs::is_empty(program.Tmp()));
 
