@@ -248,15 +248,23 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
   }
   if (best >= 2 && 100 * best >= 15 * int(clusters.size()))
     return;
-  // Digits and capitals are as tall as the line too: only a line holding a
-  // single shape that is square by itself (as wide as high, as 国 or 我) is
-  // taken for square text; a % built of three shapes is not.
+  // Digits and capitals are as tall as the line too: a line is taken for
+  // square text when it holds a single shape that is square by itself (as
+  // wide as high, as 国 or 我; a % built of three shapes is not).
   const bool squareGlyph = std::any_of(clusters.begin(), clusters.end(), [&](const Cluster &c) {
     const Box &b = c.box;
     return singleShape(c.root) && 20 * b.height() >= 19 * square &&
            20 * b.width() >= 17 * b.height() && 10 * b.width() <= 11 * b.height();
   });
-  if (!squareGlyph)
+  // Or a line where most tall shapes are narrow strokes (川 北 引), which
+  // digits and capitals are not.
+  int tallShapes = 0, narrowShapes = 0;
+  for (const Cluster &c : clusters)
+    if (100 * c.box.height() >= 85 * square) {
+      ++tallShapes;
+      narrowShapes += 20 * c.box.width() < 9 * c.box.height() ? 1 : 0;
+    }
+  if (!squareGlyph && (tallShapes < 3 || 5 * narrowShapes < 2 * tallShapes))
     return;
   const int widest = square + square / 10;
   const int tall = (85 * square + 99) / 100;

@@ -145,6 +145,7 @@ FontText renderFontText(const std::string &utf8, const FontTextStyle &style) {
     if (groupOf[root] < 0) {
       groupOf[root] = int(result.glyphBoxes.size());
       result.glyphBoxes.push_back({result.width, result.height, -1, -1});
+      result.touches.push_back(members[root] > 1);
     }
     Rect &box = result.glyphBoxes[std::size_t(groupOf[root])];
     for (const auto &p : glyphs[g].ink) {

@@ -27,6 +27,7 @@ struct FontText {
   // The boxes a correct split gives: the ink of each group of glyphs that
   // touch each other, one per glyph that touches none. In reading order.
   std::vector<Rect> glyphBoxes;
+  std::vector<bool> touches; // per box: a group of glyphs that touch
   // How many glyphs with ink there are, and how many touch another.
   int glyphs = 0, touching = 0;
 };

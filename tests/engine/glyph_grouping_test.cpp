@@ -23,10 +23,19 @@ std::vector<Rect> split(const FontText &text, float param = 0.0f) {
   return out;
 }
 
+// How a split did against the glyphs drawn. A glyph touching no other must
+// get exactly one box, its ink's; glyphs that touch may come out as the
+// split can; no box may hold two glyphs (or groups) that do not touch.
 struct Score {
-  int expected = 0, right = 0, boxes = 0;
+  int expected = 0, right = 0, boxes = 0, merged = 0;
   std::vector<Rect> wrongBoxes;
+  bool perfect() const { return right == expected && merged == 0; }
 };
+
+bool contains(const Rect &outer, const Rect &inner) {
+  return inner[0] >= outer[0] && inner[1] >= outer[1] && inner[2] <= outer[2] &&
+         inner[3] <= outer[3];
+}
 
 Score score(const FontText &text) {
   const std::vector<Rect> found = split(text);
@@ -34,82 +43,164 @@ Score score(const FontText &text) {
   for (const Rect &r : found)
     ++times[r];
   Score s;
-  s.expected = int(text.glyphBoxes.size());
   s.boxes = int(found.size());
-  std::map<Rect, int> wanted;
-  for (const Rect &r : text.glyphBoxes)
-    ++wanted[r];
-  for (const Rect &r : text.glyphBoxes)
-    if (times[r] == 1)
+  for (std::size_t i = 0; i < text.glyphBoxes.size(); ++i) {
+    if (text.touches[i])
+      continue;
+    ++s.expected;
+    if (times[text.glyphBoxes[i]] == 1)
       ++s.right;
-  for (const Rect &r : found)
-    if (wanted[r] == 0)
+  }
+  for (const Rect &r : found) {
+    int held = 0;
+    for (const Rect &g : text.glyphBoxes)
+      held += contains(r, g) ? 1 : 0;
+    if (held >= 2)
+      ++s.merged;
+    if (held != 1)
       s.wrongBoxes.push_back(r);
+  }
   return s;
 }
 
-struct TextSet {
-  const char *name;
-  const char *font;
-  int face;
-  const char *text;
-};
+std::string describe(const Score &s) {
+  std::string text = std::to_string(s.right) + " of " + std::to_string(s.expected) +
+                     " glyphs boxed right, " + std::to_string(s.merged) +
+                     " boxes holding several, " + std::to_string(s.boxes) +
+                     " boxes; not one glyph each:";
+  for (const Rect &r : s.wrongBoxes)
+    text += " [" + std::to_string(r[0]) + ".." + std::to_string(r[2]) + ", " +
+            std::to_string(r[1]) + ".." + std::to_string(r[3]) + "]";
+  return text;
+}
 
+FontTextStyle style(const char *font, int size, bool antialias) {
+  FontTextStyle st;
+  st.fontPath = font;
+  st.pixelSize = size;
+  st.antialias = antialias;
+  return st;
+}
+
+// Every glyph gets exactly one box, glyphs touching each other share one,
+// and nothing else: the found boxes are exactly the expected ones.
+void expectOneBoxPerGlyph(const std::string &text, const FontTextStyle &st) {
+  const FontText drawn = renderFontText(text, st);
+  ASSERT_GT(drawn.width, 0) << "font " << st.fontPath;
+  const Score s = score(drawn);
+  EXPECT_TRUE(s.perfect())
+      << st.fontPath << " " << st.pixelSize << " px" << (st.antialias ? "" : " without smoothing")
+      << ": " << describe(s) << "\n  text: " << text;
+}
+
+// Chinese whose characters fall apart into strokes (价 格 数, 川 北 小 八 儿
+// 引, the three dots of 活), with full-width punctuation.
 const char *const kChinese = "价格数据川北小八儿引日月明\n"
                              "我们的工作是为了更好地生活\n"
                              "国家图书馆回答问题三二十只\n"
                              "兴趣形状微软雅黑，测试。";
+// Latin with the marks made of several shapes and the pairs that nearly
+// touch or overhang each other.
 const char *const kLatin = "The quick brown fox jumps over\n"
                            "the lazy dog; fit ill roof? Yes!\n"
                            "Wave To AV \"quoted\" 'x' i j % = : ;";
 const char *const kDigits = "0123456789 3.14 -42 +7 1/2 100%";
 
-TEST(GlyphGroupingSurvey, PrintScores) {
+TEST(GlyphGrouping, ChineseCharactersGiveOneBoxEach) {
+  for (int size : {16, 20, 24, 28, 32})
+    expectOneBoxPerGlyph(kChinese, style(kWenQuanYi, size, true));
+  for (int size : {16, 24, 32})
+    expectOneBoxPerGlyph(kChinese, style(kWenQuanYi, size, false));
+}
+
+TEST(GlyphGrouping, LatinProportionalAndMonospacedGiveOneBoxEach) {
+  for (int size : {12, 13, 14, 16, 20, 24, 28, 32}) {
+    expectOneBoxPerGlyph(kLatin, style(kDejaVuSans, size, true));
+    expectOneBoxPerGlyph(kLatin, style(kDejaVuSans, size, false));
+    expectOneBoxPerGlyph(kLatin, style(kDejaVuSansMono, size, false));
+    expectOneBoxPerGlyph(kLatin, style(kDejaVuSerif, size, false));
+    expectOneBoxPerGlyph(kLatin, style(kWenQuanYi, size, false));
+  }
+  for (int size : {16, 20, 24, 28, 32})
+    expectOneBoxPerGlyph(kLatin, style(kDejaVuSansMono, size, true));
+}
+
+TEST(GlyphGrouping, DigitsAndTheDottedZeroGiveOneBoxEach) {
+  // DejaVu Sans Mono draws its zero with a dot inside.
+  for (int size : {12, 14, 16, 20, 24, 28, 32}) {
+    expectOneBoxPerGlyph(kDigits, style(kDejaVuSans, size, true));
+    expectOneBoxPerGlyph(kDigits, style(kDejaVuSansMono, size, true));
+    expectOneBoxPerGlyph(kDigits, style(kDejaVuSansMono, size, false));
+  }
+}
+
+// The glyphs made of separate shapes, each alone on a line with neighbours,
+// so a wrong join or a lost part shows as a wrong count.
+TEST(GlyphGrouping, GlyphsOfSeveralShapesGiveOneBoxEach) {
+  struct Case {
+    const char *font;
+    const char *text;
+  };
+  const Case cases[] = {
+      {kWenQuanYi, "川北小八儿引，川。北小八儿引"},
+      {kDejaVuSans, "ai bj c% d\" e! f? g; h: k= 0"},
+      {kDejaVuSansMono, "ai bj c% d\" e! f? g; h: k= 0"},
+      {kDejaVuSerif, "ai bj c% d\" e! f? g; h: k="},
+  };
+  for (const Case &c : cases)
+    for (int size : {16, 24, 32})
+      expectOneBoxPerGlyph(c.text, style(c.font, size, true));
+}
+
+// Latin letters may stand one pixel apart; a split must keep them apart.
+TEST(GlyphGrouping, OnePixelGapKeepsLettersApart) {
+  for (const char *pair : {"ll", "ro", "fo", "rn", "il", "ij"})
+    for (int size : {12, 16, 24}) {
+      bool tried = false;
+      for (int spacing = -6; spacing <= 6 && !tried; ++spacing) {
+        FontTextStyle st = style(kDejaVuSans, size, false);
+        st.letterSpacing = spacing;
+        const FontText drawn = renderFontText(pair, st);
+        ASSERT_GT(drawn.width, 0);
+        if (drawn.glyphBoxes.size() != 2 || drawn.glyphBoxes[1][0] - drawn.glyphBoxes[0][2] != 2)
+          continue; // not yet exactly one empty column between them
+        tried = true;
+        EXPECT_EQ(split(drawn), drawn.glyphBoxes) << pair << " at " << size << " px";
+      }
+      EXPECT_TRUE(tried) << "no spacing gave " << pair << " a gap of one pixel at " << size;
+    }
+}
+
+// Not a test: prints how many glyphs each text set gets right, for tuning.
+// Run with GW_SURVEY=1.
+TEST(GlyphGrouping, Survey) {
+  if (std::getenv("GW_SURVEY") == nullptr)
+    GTEST_SKIP() << "set GW_SURVEY=1 to print the table";
+  struct TextSet {
+    const char *name, *font, *text;
+  };
   const TextSet sets[] = {
-      {"wqy", kWenQuanYi, 0, kChinese},     {"wqy-latin", kWenQuanYi, 0, kLatin},
-      {"sans", kDejaVuSans, 0, kLatin},     {"mono", kDejaVuSansMono, 0, kLatin},
-      {"serif", kDejaVuSerif, 0, kLatin},   {"sans-digits", kDejaVuSans, 0, kDigits},
-      {"mono-digits", kDejaVuSansMono, 0, kDigits},
+      {"chinese", kWenQuanYi, kChinese},    {"wqy-latin", kWenQuanYi, kLatin},
+      {"sans", kDejaVuSans, kLatin},        {"mono", kDejaVuSansMono, kLatin},
+      {"serif", kDejaVuSerif, kLatin},      {"sans-digits", kDejaVuSans, kDigits},
+      {"mono-digits", kDejaVuSansMono, kDigits},
   };
   for (const TextSet &set : sets)
-    for (int size : {11, 12, 13, 14, 16, 20, 24, 28, 32})
-      for (bool aa : {true, false}) {
-        FontTextStyle style;
-        style.fontPath = set.font;
-        style.faceIndex = set.face;
-        style.pixelSize = size;
-        style.antialias = aa;
-        const FontText text = renderFontText(set.text, style);
-        const Score s = score(text);
-        std::printf("%-12s %2d %s glyphs %3d touching %2d  right %3d/%3d boxes %3d", set.name,
-                    size, aa ? "aa  " : "mono", text.glyphs, text.touching, s.right, s.expected,
-                    s.boxes);
-        for (std::size_t i = 0; i < s.wrongBoxes.size() && i < 6; ++i)
-          std::printf(" [%d,%d %dx%d]", s.wrongBoxes[i][0], s.wrongBoxes[i][1],
-                      s.wrongBoxes[i][2] - s.wrongBoxes[i][0] + 1,
-                      s.wrongBoxes[i][3] - s.wrongBoxes[i][1] + 1);
-        std::printf("\n");
+    for (bool aa : {true, false}) {
+      int right = 0, expected = 0, glyphs = 0;
+      for (int size = 11; size <= 32; ++size) {
+        const FontText drawn = renderFontText(set.text, style(set.font, size, aa));
+        const Score s = score(drawn);
+        right += s.right;
+        expected += s.expected;
+        glyphs += drawn.glyphs;
+        if (!s.perfect())
+          std::printf("  %s %d px %s: %s\n", set.name, size, aa ? "smooth" : "sharp",
+                      describe(s).c_str());
       }
+      std::printf("%-12s %-6s 11-32 px: %d of %d expected boxes right (%d glyphs)\n", set.name,
+                  aa ? "smooth" : "sharp", right, expected, glyphs);
+    }
 }
 
-} // namespace
-
-namespace {
-TEST(GlyphGroupingSurvey, Debug) {
-  const char *text = std::getenv("GW_TEXT");
-  if (text == nullptr)
-    GTEST_SKIP();
-  FontTextStyle style;
-  style.fontPath = std::getenv("GW_FONT") ? std::getenv("GW_FONT") : kWenQuanYi;
-  style.pixelSize = std::atoi(std::getenv("GW_SIZE"));
-  style.antialias = std::getenv("GW_MONO") == nullptr;
-  const FontText t = renderFontText(text, style);
-  std::printf("expected:");
-  for (const Rect &r : t.glyphBoxes)
-    std::printf(" [%d..%d,%d..%d]", r[0], r[2], r[1], r[3]);
-  std::printf("\nfound:   ");
-  for (const Rect &r : split(t))
-    std::printf(" [%d..%d,%d..%d]", r[0], r[2], r[1], r[3]);
-  std::printf("\n");
-}
 } // namespace
