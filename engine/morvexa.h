@@ -120,12 +120,13 @@ MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold,
  *      columns of a part 0.85 H high joins it. A line counts as square text
  *      when it holds one shape about as wide as high and at least 0.95 H
  *      high, or when of its (at least 3) shapes 0.85 H high at least 40 %
- *      are narrow strokes; never when several shapes share a top and bottom
- *      at 62 % to 82 % of H (lowercase Latin letters on their baseline);
- *  (d) two small upright marks (at most 0.45 of the line's height, half as
- *      wide as high again) stand side by side at the same height in the
- *      upper half of the line, no farther apart than they are high (the
- *      strokes of " and of Chinese quotation marks).
+ *      are narrow strokes; never when two or more shapes, at least 15 % of
+ *      the line's, share a top and a bottom and are 62 % to 82 % of H high
+ *      (lowercase Latin letters between their x-height and baseline);
+ *  (d) they are two small upright marks (at most 0.45 of the line's height
+ *      and at least 1.5 times as high as wide) side by side at the same
+ *      height in the upper half of the line, no farther apart than they are
+ *      high (the strokes of " and of Chinese quotation marks).
  * Shapes in different lines never join, and shapes with even one empty
  * column between them join only by (c) or (d), so Latin letters one pixel
  * apart stay apart.
