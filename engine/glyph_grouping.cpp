@@ -72,9 +72,36 @@ struct Line {
 // Rows of text: shapes whose rows overlap, chained. A row thinner than half
 // its neighbour and closer to it than half that neighbour's height (the dots
 // of "ij" over a line without tall letters) belongs to that neighbour.
+// Frames, table rules and underlines: a shape more than four times as high
+// as the typical shape, or ten times as wide while thinner than it. They
+// would chain every line they cross into one and swallow the text they
+// surround, so they stay boxes of their own and join nothing.
+std::vector<bool> outsized(const std::vector<Shape> &shapes) {
+  std::vector<int> heights;
+  heights.reserve(shapes.size());
+  for (const Shape &s : shapes)
+    heights.push_back(s.bottom - s.top + 1);
+  std::vector<bool> result(shapes.size(), false);
+  if (heights.empty())
+    return result;
+  std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2),
+                   heights.end());
+  const std::int64_t typical = heights[heights.size() / 2];
+  for (std::size_t i = 0; i < shapes.size(); ++i) {
+    const std::int64_t h = shapes[i].bottom - shapes[i].top + 1;
+    const std::int64_t w = shapes[i].right - shapes[i].left + 1;
+    result[i] = h > 4 * typical || (w > 10 * typical && h < typical);
+  }
+  return result;
+}
+
 std::vector<Line> formLines(const std::vector<Shape> &shapes) {
-  std::vector<int> order(shapes.size());
-  std::iota(order.begin(), order.end(), 0);
+  const std::vector<bool> aside = outsized(shapes);
+  std::vector<int> order;
+  order.reserve(shapes.size());
+  for (int i = 0; i < int(shapes.size()); ++i)
+    if (!aside[std::size_t(i)])
+      order.push_back(i);
   std::sort(order.begin(), order.end(), [&](int a, int b) {
     return shapes[std::size_t(a)].top < shapes[std::size_t(b)].top;
   });

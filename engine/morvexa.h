@@ -100,10 +100,13 @@ MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold,
  * box of one glyph: of one or more 8-connected shapes of nonzero pixels.
  * Glyphs whose pixels touch come out as one.
  *
- * Grouping rule. Shapes are first gathered into text lines: shapes whose rows
- * overlap, chained; a line at most half as high as its neighbour and less
- * than half that height away from it (the dots over "ij" in a line without
- * tall letters) joins that neighbour. Within a line, two shapes join when
+ * Grouping rule. Frames, table rules and underlines (shapes more than four
+ * times as high as the median shape, or ten times as wide while thinner than
+ * it) are glyphs of their own and join nothing. The other shapes are
+ * gathered into text lines: shapes whose rows overlap, chained; a line at
+ * most half as high as its neighbour and less than half that height away
+ * from it (the dots over "ij" in a line without tall letters) joins that
+ * neighbour. Within a line, two shapes join when
  *  (a) one lies inside the other's box and the other's pixels surround it on
  *      at least three sides (the dot in a zero, the inside of 回; a period
  *      tucked under the bar of a T does not join);

@@ -152,6 +152,58 @@ TEST(GlyphGrouping, GlyphsOfSeveralShapesGiveOneBoxEach) {
       expectOneBoxPerGlyph(c.text, style(c.font, size, true));
 }
 
+// A frame around the text and a rule under its first line, as screenshots
+// of forms and links have: they come out as boxes of their own and neither
+// swallows the glyphs nor ties the lines together.
+TEST(GlyphGrouping, FramesAndUnderlinesStayApartFromTheText) {
+  struct Case {
+    const char *font;
+    const char *text;
+    int size;
+    bool antialias;
+  };
+  const Case cases[] = {
+      {kDejaVuSans, kLatin, 16, false},
+      {kWenQuanYi, kChinese, 24, true},
+  };
+  for (const Case &c : cases) {
+    FontTextStyle st = style(c.font, c.size, c.antialias);
+    st.lineSpacing = 8;
+    FontText drawn = renderFontText(c.text, st);
+    ASSERT_GT(drawn.width, 0);
+    auto set = [&](int x, int y) { drawn.mask[std::size_t(y) * drawn.width + x] = 255; };
+    const Rect frame{2, 2, drawn.width - 3, drawn.height - 3};
+    for (int x = frame[0]; x <= frame[2]; ++x)
+      for (int t = 0; t < 2; ++t) {
+        set(x, frame[1] + t);
+        set(x, frame[3] - t);
+      }
+    for (int y = frame[1]; y <= frame[3]; ++y)
+      for (int t = 0; t < 2; ++t) {
+        set(frame[0] + t, y);
+        set(frame[2] - t, y);
+      }
+    // Under the first line: below its lowest ink, above the second line.
+    int firstBottom = 0, left = drawn.width, right = 0;
+    for (const Rect &g : drawn.glyphBoxes)
+      if (g[1] < drawn.glyphBoxes[0][3]) {
+        firstBottom = std::max(firstBottom, g[3]);
+        left = std::min(left, g[0]);
+        right = std::max(right, g[2]);
+      }
+    const Rect rule{left, firstBottom + 3, right, firstBottom + 3};
+    for (int x = rule[0]; x <= rule[2]; ++x)
+      set(x, rule[1]);
+
+    const Score s = score(drawn);
+    EXPECT_EQ(s.right, s.expected) << c.font << ": " << describe(s);
+    const std::vector<Rect> found = split(drawn);
+    EXPECT_EQ(std::count(found.begin(), found.end(), frame), 1) << c.font;
+    EXPECT_EQ(std::count(found.begin(), found.end(), rule), 1) << c.font;
+    EXPECT_EQ(found.size(), drawn.glyphBoxes.size() + 2) << c.font << ": " << describe(s);
+  }
+}
+
 // Latin letters may stand one pixel apart; a split must keep them apart.
 TEST(GlyphGrouping, OnePixelGapKeepsLettersApart) {
   for (const char *pair : {"ll", "ro", "fo", "rn", "il", "ij"})
@@ -172,8 +224,16 @@ TEST(GlyphGrouping, OnePixelGapKeepsLettersApart) {
 }
 
 // Not a test: prints how many glyphs each text set gets right, for tuning.
-// Run with GW_SURVEY=1.
+// Run with GW_SURVEY=1, or GW_TEXT=... for one text.
 TEST(GlyphGrouping, Survey) {
+  if (const char *text = std::getenv("GW_TEXT")) { // one text: GW_FONT, GW_SIZE, GW_SHARP
+    const char *font = std::getenv("GW_FONT"), *size = std::getenv("GW_SIZE");
+    const FontText drawn = renderFontText(text, style(font ? font : kWenQuanYi,
+                                                      size ? std::atoi(size) : 24,
+                                                      std::getenv("GW_SHARP") == nullptr));
+    std::printf("%s\n", describe(score(drawn)).c_str());
+    return;
+  }
   if (std::getenv("GW_SURVEY") == nullptr)
     GTEST_SKIP() << "set GW_SURVEY=1 to print the table";
   struct TextSet {
