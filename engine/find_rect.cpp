@@ -1,5 +1,6 @@
-// Direct split: one rectangle per 8-connected component of the mask.
+// Direct split: the 8-connected shapes of the mask, grouped into glyphs.
 #include "engine/blocks.h"
+#include "engine/glyph_grouping.h"
 #include "engine/morvexa.h"
 
 #include <opencv2/imgproc.hpp>
@@ -39,22 +40,29 @@ void orderForReading(std::vector<Rect> &rects) {
   sortLine(lineStart, rects.end());
 }
 
-std::vector<Rect> components(const unsigned char *mask, int width, int height, float minPixels) {
+std::vector<Rect> glyphs(const unsigned char *mask, int width, int height, float minPixels) {
   // connectedComponentsWithStats only reads its input.
   const cv::Mat image(height, width, CV_8UC1, const_cast<unsigned char *>(mask));
   cv::Mat labels, stats, centroids;
   const int labelCount =
       cv::connectedComponentsWithStats(image, labels, stats, centroids, 8, CV_32S);
-  const bool filter = std::isfinite(minPixels) && minPixels > 0.0f;
-  std::vector<Rect> rects;
-  rects.reserve(std::size_t(std::max(labelCount - 1, 0)));
+  std::vector<Shape> shapes;
+  shapes.reserve(std::size_t(std::max(labelCount - 1, 0)));
   for (int label = 1; label < labelCount; ++label) { // 0 is the background
     const int *s = stats.ptr<int>(label);
-    if (filter && float(s[cv::CC_STAT_AREA]) < minPixels)
-      continue;
     const int left = s[cv::CC_STAT_LEFT], top = s[cv::CC_STAT_TOP];
-    rects.push_back({left, top, left + s[cv::CC_STAT_WIDTH] - 1, top + s[cv::CC_STAT_HEIGHT] - 1});
+    shapes.push_back({left, top, left + s[cv::CC_STAT_WIDTH] - 1,
+                      top + s[cv::CC_STAT_HEIGHT] - 1, s[cv::CC_STAT_AREA]});
   }
+  // Shape i carries label i + 1, as ShapeLabels expects.
+  const std::vector<Shape> grouped = groupIntoGlyphs(shapes, {labels.ptr<int>(0), width});
+  // The speck filter weighs whole glyphs, so the dot of a kept i stays.
+  const bool filter = std::isfinite(minPixels) && minPixels > 0.0f;
+  std::vector<Rect> rects;
+  rects.reserve(grouped.size());
+  for (const Shape &g : grouped)
+    if (!filter || float(g.pixels) >= minPixels)
+      rects.push_back({g.left, g.top, g.right, g.bottom});
   return rects;
 }
 
@@ -70,7 +78,7 @@ extern "C" int *findRect(const unsigned char *mask, int width, int height, int *
   if (mask == nullptr || count == nullptr || !maskBytes(width, height))
     return nullptr;
   try {
-    std::vector<Rect> rects = components(mask, width, height, param);
+    std::vector<Rect> rects = glyphs(mask, width, height, param);
     orderForReading(rects);
     auto *block = static_cast<int *>(allocateBlock(rects.size() * 4 * sizeof(int)));
     if (block == nullptr)

@@ -81,6 +81,21 @@ TEST(FindRect, ParamDropsComponentsWithFewerPixels) {
     EXPECT_EQ(find(mask, c.param), c.expected) << "param " << c.param;
 }
 
+TEST(FindRect, ParamWeighsWholeGlyphsSoTheDotOfAnIStays) {
+  // An i of a one-pixel dot over a three-pixel stem, and a lone speck.
+  const Mask mask{
+      ".#...", ".....", ".#...", ".#..#", ".#...",
+  };
+  const Rect i{1, 0, 1, 4}, speck{4, 3, 4, 3};
+  struct Case {
+    float param;
+    std::vector<Rect> expected;
+  };
+  const Case cases[] = {{0.0f, {i, speck}}, {2.0f, {i}}, {4.0f, {i}}, {5.0f, {}}};
+  for (const Case &c : cases)
+    EXPECT_EQ(find(mask, c.param), c.expected) << "param " << c.param;
+}
+
 TEST(FindRect, BlackMaskGivesAnEmptyBlock) {
   EXPECT_TRUE(find({"....", "...."}).empty());
 }

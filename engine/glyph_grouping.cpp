@@ -1,0 +1,361 @@
+// How shapes become glyphs. The rules, in the order they run, are stated in
+// findRect's comment in morvexa.h; the numbers below are fractions of a text
+// line's height, found by drawing real fonts at 11 to 32 pixels.
+#include "engine/glyph_grouping.h"
+
+#include <algorithm>
+#include <functional>
+#include <numeric>
+
+namespace morvexa {
+namespace {
+
+struct Box {
+  int left, top, right, bottom;
+  int width() const { return right - left + 1; }
+  int height() const { return bottom - top + 1; }
+};
+
+Box boxOf(const Shape &s) {
+  return {s.left, s.top, s.right, s.bottom};
+}
+Box unite(const Box &a, const Box &b) {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+int xOverlap(const Box &a, const Box &b) {
+  return std::min(a.right, b.right) - std::max(a.left, b.left) + 1;
+}
+int yOverlap(const Box &a, const Box &b) {
+  return std::min(a.bottom, b.bottom) - std::max(a.top, b.top) + 1;
+}
+bool inside(const Box &inner, const Box &outer) {
+  return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+         inner.bottom <= outer.bottom;
+}
+
+// Union-find over shapes, keeping each group's box.
+class Groups {
+public:
+  explicit Groups(const std::vector<Shape> &shapes) : parent_(shapes.size()) {
+    std::iota(parent_.begin(), parent_.end(), 0);
+    box_.reserve(shapes.size());
+    for (const Shape &s : shapes)
+      box_.push_back(boxOf(s));
+  }
+  int find(int i) {
+    while (parent_[std::size_t(i)] != i)
+      i = parent_[std::size_t(i)] = parent_[std::size_t(parent_[std::size_t(i)])];
+    return i;
+  }
+  void join(int a, int b) {
+    a = find(a);
+    b = find(b);
+    if (a == b)
+      return;
+    parent_[std::size_t(b)] = a;
+    box_[std::size_t(a)] = unite(box_[std::size_t(a)], box_[std::size_t(b)]);
+  }
+  const Box &box(int i) { return box_[std::size_t(find(i))]; }
+
+private:
+  std::vector<int> parent_;
+  std::vector<Box> box_;
+};
+
+struct Line {
+  int top, bottom;
+  std::vector<int> shapes;
+  int height() const { return bottom - top + 1; }
+};
+
+// Rows of text: shapes whose rows overlap, chained. A row thinner than half
+// its neighbour and closer to it than half that neighbour's height (the dots
+// of "ij" over a line without tall letters) belongs to that neighbour.
+// Frames, table rules and underlines: a shape more than four times as high
+// as the typical shape, or ten times as wide while thinner than it. They
+// would chain every line they cross into one and swallow the text they
+// surround, so they stay boxes of their own and join nothing.
+std::vector<bool> outsized(const std::vector<Shape> &shapes) {
+  std::vector<int> heights;
+  heights.reserve(shapes.size());
+  for (const Shape &s : shapes)
+    heights.push_back(s.bottom - s.top + 1);
+  std::vector<bool> result(shapes.size(), false);
+  if (heights.empty())
+    return result;
+  std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2),
+                   heights.end());
+  const std::int64_t typical = heights[heights.size() / 2];
+  for (std::size_t i = 0; i < shapes.size(); ++i) {
+    const std::int64_t h = shapes[i].bottom - shapes[i].top + 1;
+    const std::int64_t w = shapes[i].right - shapes[i].left + 1;
+    result[i] = h > 4 * typical || (w > 10 * typical && h < typical);
+  }
+  return result;
+}
+
+std::vector<Line> formLines(const std::vector<Shape> &shapes) {
+  const std::vector<bool> aside = outsized(shapes);
+  std::vector<int> order;
+  order.reserve(shapes.size());
+  for (int i = 0; i < int(shapes.size()); ++i)
+    if (!aside[std::size_t(i)])
+      order.push_back(i);
+  std::sort(order.begin(), order.end(), [&](int a, int b) {
+    return shapes[std::size_t(a)].top < shapes[std::size_t(b)].top;
+  });
+  std::vector<Line> bands;
+  for (int i : order) {
+    const Shape &s = shapes[std::size_t(i)];
+    if (bands.empty() || s.top > bands.back().bottom)
+      bands.push_back({s.top, s.bottom, {}});
+    bands.back().bottom = std::max(bands.back().bottom, s.bottom);
+    bands.back().shapes.push_back(i);
+  }
+  const int n = int(bands.size());
+  std::vector<int> target(std::size_t(n), -1);
+  for (int k = 0; k < n; ++k) {
+    const Line &band = bands[std::size_t(k)];
+    int bestGap = 0;
+    for (int other : {k - 1, k + 1}) {
+      if (other < 0 || other >= n)
+        continue;
+      const Line &near = bands[std::size_t(other)];
+      const int gap = other < k ? band.top - near.bottom - 1 : near.top - band.bottom - 1;
+      if (2 * band.height() <= near.height() && 2 * gap <= near.height() &&
+          (target[std::size_t(k)] < 0 || gap < bestGap)) {
+        target[std::size_t(k)] = other;
+        bestGap = gap;
+      }
+    }
+  }
+  std::vector<Line> lines;
+  std::vector<int> lineOf(std::size_t(n), -1);
+  for (int k = 0; k < n; ++k) {
+    // A thin band's target is never thin towards it, so one step suffices.
+    const int home = target[std::size_t(k)] >= 0 ? target[std::size_t(k)] : k;
+    if (lineOf[std::size_t(home)] < 0) {
+      lineOf[std::size_t(home)] = int(lines.size());
+      lines.push_back({bands[std::size_t(home)].top, bands[std::size_t(home)].bottom, {}});
+    }
+    Line &line = lines[std::size_t(lineOf[std::size_t(home)])];
+    line.top = std::min(line.top, bands[std::size_t(k)].top);
+    line.bottom = std::max(line.bottom, bands[std::size_t(k)].bottom);
+    line.shapes.insert(line.shapes.end(), bands[std::size_t(k)].shapes.begin(),
+                       bands[std::size_t(k)].shapes.end());
+  }
+  return lines;
+}
+
+// Whether the ink of shape `outer` surrounds `inner` on at least three of four
+// sides (the dot inside a zero, the inner square of 回), looking outwards
+// from the middle of inner. A period tucked under the bar of a T is not.
+bool enclosed(const Box &inner, const Box &outer, int outerLabel, const ShapeLabels &labels) {
+  const int cx = (inner.left + inner.right) / 2, cy = (inner.top + inner.bottom) / 2;
+  int sides = 0;
+  for (int x = inner.left - 1; x >= outer.left; --x)
+    if (labels.at(x, cy) == outerLabel) {
+      ++sides;
+      break;
+    }
+  for (int x = inner.right + 1; x <= outer.right; ++x)
+    if (labels.at(x, cy) == outerLabel) {
+      ++sides;
+      break;
+    }
+  for (int y = inner.top - 1; y >= outer.top; --y)
+    if (labels.at(cx, y) == outerLabel) {
+      ++sides;
+      break;
+    }
+  for (int y = inner.bottom + 1; y <= outer.bottom; ++y)
+    if (labels.at(cx, y) == outerLabel) {
+      ++sides;
+      break;
+    }
+  return sides >= 3;
+}
+
+// Marks of one glyph above each other or around each other.
+void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members, Groups &groups,
+                     const ShapeLabels &labels) {
+  std::sort(members.begin(), members.end(), [&](int a, int b) {
+    return shapes[std::size_t(a)].left < shapes[std::size_t(b)].left;
+  });
+  std::vector<int> active;
+  for (int i : members) {
+    const Box b = boxOf(shapes[std::size_t(i)]);
+    std::erase_if(active, [&](int j) { return shapes[std::size_t(j)].right < b.left; });
+    for (int j : active) {
+      const Box a = boxOf(shapes[std::size_t(j)]);
+      const int overlap = xOverlap(a, b);
+      if (overlap <= 0)
+        continue;
+      const int narrower = std::min(a.width(), b.width());
+      if (inside(b, a) || inside(a, b)) {
+        const bool bInA = inside(b, a);
+        if (enclosed(bInA ? b : a, bInA ? a : b, (bInA ? j : i) + 1, labels))
+          groups.join(j, i);
+      } else if (yOverlap(a, b) <= 0) {
+        if (2 * overlap >= narrower) // dot of i, j, !, ?, ;, the bars of =
+          groups.join(j, i);
+      } else {
+        // The rings and the bar of %: one lies within the rows of the other.
+        const bool rowsWithin = (a.top >= b.top && a.bottom <= b.bottom) ||
+                                (b.top >= a.top && b.bottom <= a.bottom);
+        if (4 * overlap >= 3 * narrower || (rowsWithin && 3 * overlap >= narrower))
+          groups.join(j, i);
+      }
+    }
+    active.push_back(i);
+  }
+}
+
+struct Cluster {
+  int root;
+  Box box;
+};
+
+// Two small upright marks side by side at the same height in the upper half
+// of the line: the strokes of " and of Chinese quotation marks.
+void joinMarkPairs(std::vector<Cluster> &clusters, const Line &line, Groups &groups) {
+  auto mark = [&](const Box &b) {
+    return 20 * b.height() <= 9 * line.height() && 2 * b.height() >= 3 * b.width() &&
+           2 * (b.top - line.top) < line.height();
+  };
+  for (std::size_t k = 0; k + 1 < clusters.size(); ++k) {
+    const Box &a = clusters[k].box, &b = clusters[k + 1].box;
+    const int tolerance = std::max(1, std::max(a.height(), b.height()) / 4);
+    const int gap = b.left - a.right - 1;
+    if (mark(a) && mark(b) && std::abs(a.top - b.top) <= tolerance &&
+        std::abs(a.bottom - b.bottom) <= tolerance && gap <= std::max(a.height(), b.height())) {
+      groups.join(clusters[k].root, clusters[k + 1].root);
+      clusters[k + 1].box = unite(a, b);
+      clusters[k + 1].root = groups.find(clusters[k].root);
+      clusters[k].root = -1;
+      ++k;
+    }
+  }
+  std::erase_if(clusters, [](const Cluster &c) { return c.root < 0; });
+}
+
+int median(std::vector<int> values) {
+  if (values.empty())
+    return 0;
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}
+
+// Lines of square glyphs (Chinese, Japanese, Korean): parts side by side
+// join while the joined box is no wider than a glyph is high and reaches the
+// full height. Lines with lowercase Latin letters (several shapes of x-height
+// on one baseline, at least 62 % of the tall shapes' height) are left alone:
+// "ill" is as square as 川.
+void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &groups,
+                     const std::function<bool(int)> &singleShape) {
+  std::vector<int> tallHeights;
+  for (const Cluster &c : clusters)
+    if (10 * c.box.height() >= 7 * line.height())
+      tallHeights.push_back(c.box.height());
+  const int square = median(tallHeights);
+  if (square < 4)
+    return;
+  int best = 0;
+  for (const Cluster &c : clusters) {
+    const Box &b = c.box;
+    if (100 * b.height() < 62 * square || 100 * b.height() > 82 * square || 2 * b.width() < b.height())
+      continue;
+    int alike = 0;
+    for (const Cluster &d : clusters)
+      if (std::abs(d.box.top - b.top) <= 1 && std::abs(d.box.bottom - b.bottom) <= 1 &&
+          2 * d.box.width() >= d.box.height())
+        ++alike;
+    best = std::max(best, alike);
+  }
+  if (best >= 2 && 100 * best >= 15 * int(clusters.size()))
+    return;
+  // Digits and capitals are as tall as the line too: a line is taken for
+  // square text when it holds a single shape that is square by itself (as
+  // wide as high, as 国 or 我; a % built of three shapes is not).
+  const bool squareGlyph = std::any_of(clusters.begin(), clusters.end(), [&](const Cluster &c) {
+    const Box &b = c.box;
+    return singleShape(c.root) && 20 * b.height() >= 19 * square &&
+           20 * b.width() >= 17 * b.height() && 10 * b.width() <= 11 * b.height();
+  });
+  // Or a line where most tall shapes are narrow strokes (川 北 引), which
+  // digits and capitals are not.
+  int tallShapes = 0, narrowShapes = 0;
+  for (const Cluster &c : clusters)
+    if (100 * c.box.height() >= 85 * square) {
+      ++tallShapes;
+      narrowShapes += 20 * c.box.width() < 9 * c.box.height() ? 1 : 0;
+    }
+  if (!squareGlyph && (tallShapes < 3 || 5 * narrowShapes < 2 * tallShapes))
+    return;
+  const int widest = square + square / 10;
+  const int tall = (85 * square + 99) / 100;
+  // A part within the columns and rows of a tall part belongs to it, however
+  // wide that is (the inside of 趣).
+  std::sort(clusters.begin(), clusters.end(),
+            [](const Cluster &a, const Cluster &b) { return a.box.left < b.box.left; });
+  for (std::size_t i = 0; i < clusters.size(); ++i) {
+    if (clusters[i].root < 0 || clusters[i].box.height() < tall)
+      continue;
+    for (std::size_t j = i + 1; j < clusters.size() && clusters[j].box.left <= clusters[i].box.right;
+         ++j)
+      if (clusters[j].root >= 0 && inside(clusters[j].box, clusters[i].box)) {
+        groups.join(clusters[i].root, clusters[j].root);
+        clusters[j].root = -1;
+      }
+  }
+  std::erase_if(clusters, [](const Cluster &c) { return c.root < 0; });
+  for (std::size_t i = 0; i < clusters.size();) {
+    Box run = clusters[i].box;
+    std::size_t last = i;
+    for (std::size_t j = i + 1; j < clusters.size(); ++j) {
+      run = unite(run, clusters[j].box);
+      if (run.width() > widest)
+        break;
+      if (run.height() >= tall)
+        last = j;
+    }
+    for (std::size_t j = i + 1; j <= last; ++j)
+      groups.join(clusters[i].root, clusters[j].root);
+    i = last + 1;
+  }
+}
+
+} // namespace
+
+std::vector<Shape> groupIntoGlyphs(const std::vector<Shape> &shapes, const ShapeLabels &labels) {
+  Groups groups(shapes);
+  for (Line &line : formLines(shapes)) {
+    joinOverlapping(shapes, line.shapes, groups, labels);
+    std::vector<Cluster> clusters;
+    for (int i : line.shapes)
+      if (groups.find(i) == i)
+        clusters.push_back({i, groups.box(i)});
+    std::sort(clusters.begin(), clusters.end(),
+              [](const Cluster &a, const Cluster &b) { return a.box.left < b.box.left; });
+    joinMarkPairs(clusters, line, groups);
+    joinSquareParts(clusters, line, groups, [&](int root) {
+      return std::none_of(line.shapes.begin(), line.shapes.end(),
+                          [&](int i) { return i != root && groups.find(i) == root; });
+    });
+  }
+  std::vector<Shape> glyphs;
+  std::vector<int> glyphOf(shapes.size(), -1);
+  for (int i = 0; i < int(shapes.size()); ++i) {
+    const int root = groups.find(i);
+    if (glyphOf[std::size_t(root)] < 0) {
+      glyphOf[std::size_t(root)] = int(glyphs.size());
+      const Box &b = groups.box(root);
+      glyphs.push_back({b.left, b.top, b.right, b.bottom, 0});
+    }
+    glyphs[std::size_t(glyphOf[std::size_t(root)])].pixels += shapes[std::size_t(i)].pixels;
+  }
+  return glyphs;
+}
+
+} // namespace morvexa
