@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "same_run_ratio.h"
 #include "samples/sample_file.h"
 #include "workspace/dot_matrix.h"
 
@@ -161,5 +162,73 @@ void BM_AddOneSampleTo10000(benchmark::State &state) {
   SetBytes(state);
 }
 BENCHMARK(BM_AddOneSampleTo10000)->Unit(benchmark::kMillisecond);
+
+// The rows of the performance table, each one ratio: the safe replacement of
+// the whole file against a plain write + fsync of the same bytes into a file
+// of its own in the same directory.
+
+bool PlainWriteAndSync(const std::string &path, const std::string &text) {
+  FILE *out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr)
+    return false;
+  std::fwrite(text.data(), 1, text.size(), out);
+  std::fflush(out);
+  fsync(fileno(out));
+  return std::fclose(out) == 0;
+}
+
+void BM_WriteSampleFileRatio(benchmark::State &state) {
+  ScratchFile file;
+  const std::string plain = file.path() + ".plain";
+  MeasureRatio(
+      state,
+      [&] {
+        if (!PlainWriteAndSync(plain, LibraryText()))
+          state.SkipWithError("cannot write");
+      },
+      [&] {
+        if (!WriteSampleFile(file.path(), Library()))
+          state.SkipWithError("write failed");
+      });
+}
+BENCHMARK(BM_WriteSampleFileRatio)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// One press of the add button (a new key, the whole file written again)
+// against a plain write + fsync of a file of the same size.
+void BM_AddOneSampleTo10000Ratio(benchmark::State &state) {
+  ScratchFile file;
+  const std::string plain = file.path() + ".plain";
+  SampleStore store = Library();
+  const SampleStore extra = GlyphLibrary(64, 99);
+  auto next = extra.begin();
+  MeasureRatio(
+      state,
+      [&] {
+        if (!PlainWriteAndSync(plain, LibraryText()))
+          state.SkipWithError("cannot write");
+      },
+      [&] {
+        auto added = store.insert_or_assign(next->first, next->second).first;
+        if (!WriteSampleFile(file.path(), store))
+          state.SkipWithError("write failed");
+        store.erase(added);
+        if (++next == extra.end())
+          next = extra.begin();
+      });
+}
+BENCHMARK(BM_AddOneSampleTo10000Ratio)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Formatting alone against copying the same bytes.
+void BM_FormatSampleFileRatio(benchmark::State &state) {
+  std::string copy;
+  MeasureRatio(
+      state,
+      [&] {
+        copy = std::string(LibraryText().data(), LibraryText().size());
+        benchmark::DoNotOptimize(copy.data());
+      },
+      [&] { benchmark::DoNotOptimize(FormatSampleFile(Library())); });
+}
+BENCHMARK(BM_FormatSampleFileRatio)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,6 +1,9 @@
 // Workspace core: the projection split, the dot-matrix string and the display
-// fill, each beside a baseline of the same size.
+// fill, each beside a baseline of the same size. The *Ratio benchmarks time
+// step and baseline in every iteration; read their "ratio".
 #include <benchmark/benchmark.h>
+
+#include "same_run_ratio.h"
 
 #include <cstring>
 #include <random>
@@ -141,5 +144,109 @@ void BM_FillDisplayFromMask(benchmark::State &state) {
   state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(display.pixels.size()));
 }
 BENCHMARK(BM_FillDisplayFromMask);
+
+// The rows of the performance table, each one ratio.
+
+std::uint32_t SumMask(const std::vector<std::uint8_t> &mask) {
+  std::uint32_t sum = 0;
+  for (std::uint8_t byte : mask)
+    sum += byte;
+  return sum;
+}
+
+// FindGlyphBoxes on the text-like mask against one summing pass over it.
+void BM_FindGlyphBoxesRatio(benchmark::State &state) {
+  const std::vector<std::uint8_t> mask = TextLikeMask();
+  std::size_t boxes = 0;
+  MeasureRatio(
+      state, [&] { benchmark::DoNotOptimize(SumMask(mask)); },
+      [&] {
+        std::vector<PixelRect> rects =
+            FindGlyphBoxes(mask.data(), kScreenWidth, kScreenHeight, 3, 1);
+        boxes = rects.size();
+        benchmark::DoNotOptimize(rects.data());
+      });
+  state.counters["boxes"] = double(boxes);
+}
+BENCHMARK(BM_FindGlyphBoxesRatio)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// 32 x 32 glyphs: encoding against writing its 128 bytes as hex, decoding
+// against reading 256 hex digits into 128 bytes. 64 of each per timing.
+constexpr int kGlyphBatch = 64;
+
+void BM_EncodeDotMatrix32Ratio(benchmark::State &state) {
+  const std::vector<std::uint8_t> mask = GlyphMask();
+  std::vector<std::uint8_t> packed(128);
+  std::mt19937 random(7);
+  for (std::uint8_t &byte : packed)
+    byte = std::uint8_t(random());
+  static constexpr char kHex[] = "0123456789abcdef";
+  MeasureRatio(
+      state,
+      [&] {
+        std::string out;
+        out.reserve(256);
+        for (std::uint8_t byte : packed) {
+          out.push_back(kHex[byte >> 4]);
+          out.push_back(kHex[byte & 15]);
+        }
+        benchmark::DoNotOptimize(out.data());
+      },
+      [&] {
+        std::string text = EncodeDotMatrix({0, 0, 31, 31}, mask.data(), 32, 32);
+        benchmark::DoNotOptimize(text.data());
+      },
+      kGlyphBatch);
+}
+BENCHMARK(BM_EncodeDotMatrix32Ratio)->UseManualTime();
+
+void BM_DecodeDotMatrix32Ratio(benchmark::State &state) {
+  const std::vector<std::uint8_t> mask = GlyphMask();
+  const std::string text = EncodeDotMatrix({0, 0, 31, 31}, mask.data(), 32, 32);
+  MeasureRatio(
+      state,
+      [&] {
+        std::vector<std::uint8_t> bytes(128);
+        for (std::size_t i = 0; i < 128; ++i) {
+          auto nibble = [](char c) { return std::uint8_t(c <= '9' ? c - '0' : c - 'a' + 10); };
+          bytes[i] = std::uint8_t(nibble(text[2 * i]) << 4 | nibble(text[2 * i + 1]));
+        }
+        benchmark::DoNotOptimize(bytes.data());
+      },
+      [&] {
+        std::optional<DotMatrix> matrix = DecodeDotMatrix(text);
+        benchmark::DoNotOptimize(matrix->cells.data());
+      },
+      kGlyphBatch);
+}
+BENCHMARK(BM_DecodeDotMatrix32Ratio)->UseManualTime();
+
+// The display fill alone and the window's bitmap copy, each against a
+// memcpy of the RGBX buffer.
+void BM_FillDisplayFromMaskRatio(benchmark::State &state) {
+  const std::vector<std::uint8_t> mask = TextLikeMask();
+  ImageBuffer display = MakeBlackBuffer(kScreenWidth, kScreenHeight);
+  const ImageBuffer source = MakeBlackBuffer(kScreenWidth, kScreenHeight);
+  ImageBuffer target = MakeBlackBuffer(kScreenWidth, kScreenHeight);
+  MeasureRatio(
+      state,
+      [&] { std::memcpy(target.pixels.data(), source.pixels.data(), source.pixels.size()); },
+      [&] {
+        FillDisplayFromMask(display, mask.data(), mask.size(), kScreenWidth - 100,
+                            kScreenHeight - 50);
+      });
+}
+BENCHMARK(BM_FillDisplayFromMaskRatio)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_BitmapCopyRatio(benchmark::State &state) {
+  const ImageBuffer source = MakeBlackBuffer(kScreenWidth, kScreenHeight);
+  ImageBuffer target = MakeBlackBuffer(kScreenWidth, kScreenHeight);
+  std::vector<std::uint8_t> bitmap(source.pixels.size());
+  MeasureRatio(
+      state,
+      [&] { std::memcpy(target.pixels.data(), source.pixels.data(), source.pixels.size()); },
+      [&] { CopyDisplayToXrgb(source, bitmap.data(), std::size_t(kScreenWidth) * 4); });
+}
+BENCHMARK(BM_BitmapCopyRatio)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace

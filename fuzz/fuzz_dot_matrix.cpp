@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the dot-matrix decoder, as a hand-edited sample
-// file can, and checks the matrix it gives back is consistent and bounded by
-// the input.
+// file can, and checks the matrix it gives back is consistent and no larger
+// than a glyph can be (4096 either way).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   if (!matrix)
     return 0;
   const std::size_t cells = std::size_t(matrix->cols) * std::size_t(matrix->rows);
-  if (matrix->cols < 1 || matrix->rows < 1 || matrix->cells.size() != cells || cells > 8 * size)
+  if (matrix->cols < 1 || matrix->rows < 1 || matrix->cols > 4096 || matrix->rows > 4096 ||
+      matrix->cells.size() != cells)
     std::abort();
   for (std::uint8_t cell : matrix->cells)
     if (cell > 1)

@@ -1,15 +1,18 @@
 #include "samples/sample_file.h"
 
-#include "app/styled_json.h"
-
 #include "app/file_text.h"
 #include "samples/safe_file.h"
 
+#include <bit>
 #include <exception>
 #include <json/reader.h>
 #include <json/value.h>
 #include <optional>
 #include <sys/stat.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -67,24 +70,85 @@ SampleParseResult ParseSampleText(std::string_view text, SampleStore &store) {
   return result;
 }
 
+namespace {
+
+// The position of the first byte at or after `from` that a JSON string
+// cannot hold as it is (a control byte, '"' or '\\'), or text.size().
+// Sixteen bytes a step: data strings never hold one, labels rarely.
+std::size_t FindEscaped(std::string_view text, std::size_t from) {
+  std::size_t i = from;
+#if defined(__SSE2__)
+  const __m128i lastControl = _mm_set1_epi8(0x1F);
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i backslash = _mm_set1_epi8('\\');
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + i));
+    // Unsigned: min(byte, 0x1F) == byte for 0..0x1F only, so 128..255 pass.
+    const __m128i special =
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(bytes, lastControl), bytes),
+                     _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
+    const int found = _mm_movemask_epi8(special);
+    if (found != 0)
+      return i + std::size_t(std::countr_zero(unsigned(found)));
+  }
+#endif
+  for (; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == '"' || byte == '\\')
+      return i;
+  }
+  return text.size();
+}
+
+// `text` as a JSON string the way the styled writer quotes it: the quote,
+// the backslash and control bytes escaped (\u00XX upper case), every other
+// byte, 128..255 included, as it is.
+void AppendQuoted(std::string &out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += '"';
+  std::size_t plain = 0;
+  for (std::size_t at = FindEscaped(text, 0); at < text.size(); at = FindEscaped(text, plain)) {
+    out.append(text.data() + plain, at - plain);
+    plain = at + 1;
+    const auto byte = static_cast<unsigned char>(text[at]);
+    switch (byte) {
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\b': out += "\\b"; break;
+    case '\f': out += "\\f"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default: {
+      const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+      out.append(escape, sizeof escape);
+    }
+    }
+  }
+  out.append(text.data() + plain, text.size() - plain);
+  out += '"';
+}
+
+} // namespace
+
 std::string FormatSampleFile(const SampleStore &store) {
   if (store.empty())
     return "null\n";
-  size_t size = 4;
-  for (const auto &[desc, name] : store)
-    size += desc.size() + name.size() + 48;
+  // One walk: the text grows as it goes, from a guess near a typical entry
+  // (a 24 x 24 glyph's string, a short label and the layout's 38 bytes).
   std::string out;
-  out.reserve(size);
+  out.reserve(store.size() * 208 + 4);
   out += "[\n";
-  size_t left = store.size();
   for (const auto &[desc, name] : store) {
     out += "   {\n      \"desc\" : ";
-    AppendJsonQuoted(out, desc);
+    AppendQuoted(out, desc);
     out += ",\n      \"name\" : ";
-    AppendJsonQuoted(out, name);
-    out += --left > 0 ? "\n   },\n" : "\n   }\n";
+    AppendQuoted(out, name);
+    out += "\n   },\n";
   }
-  out += "]\n";
+  // The last object has no comma after it.
+  out.resize(out.size() - 2);
+  out += "\n]\n";
   return out;
 }
 

@@ -125,15 +125,14 @@ void CBinarCtrl::Binarize(int threshold, int maximum, int type) {
 void CBinarCtrl::ShowDisplayBuffer() {
   if (!HasColourPixels(display_))
     return;
-  if (shown_.size() != QSize(display_.width, display_.height))
+  if (shown_.size() != QSize(display_.width, display_.height) ||
+      shown_.format() != QImage::Format_RGB32)
     shown_ = QImage(display_.width, display_.height, QImage::Format_RGB32);
-  const int step = display_.bitsPerPixel / 8;
-  for (int y = 0; y < display_.height; ++y) {
-    const std::uint8_t *from = display_.pixels.data() + std::size_t(y) * display_.bytesPerRow;
-    auto *to = reinterpret_cast<QRgb *>(shown_.scanLine(y));
-    for (int x = 0; x < display_.width; ++x, from += step)
-      to[x] = qRgb(from[2], from[1], from[0]);
-  }
+  if (shown_.isNull())
+    return; // no memory for the bitmap: nothing to show into
+  // bits() detaches a copy the paint code may still share, then rows are
+  // written word by word.
+  CopyDisplayToXrgb(display_, shown_.bits(), std::size_t(shown_.bytesPerLine()));
 }
 
 std::optional<std::vector<std::uint8_t>> CBinarCtrl::ExtractMask(PixelRect &area) const {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <climits>
 #include <cstring>
@@ -11,17 +12,30 @@
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789abcdef";
+// No glyph is larger than this in either direction.
+constexpr int kMaxMatrixSide = 4096;
 
-void AppendByte(std::string &out, std::uint8_t byte) {
-  out.push_back(kHexDigits[byte >> 4]);
-  out.push_back(kHexDigits[byte & 0x0F]);
-}
+// The two lowercase hex digits of every byte, so a byte is written with one
+// two-character copy.
+constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
+  constexpr char digits[] = "0123456789abcdef";
+  std::array<std::array<char, 2>, 256> pairs{};
+  for (unsigned v = 0; v < 256; ++v)
+    pairs[v] = {digits[v >> 4], digits[v & 15]};
+  return pairs;
+}();
 
-void AppendNumber(std::string &out, std::int64_t value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, result.ptr);
+// Eight mask bytes at once: bit k of the result is set when byte k (in
+// memory order) is nonzero. The multiplication gathers the low bit of every
+// byte lane into the top byte without carries.
+std::uint8_t PackEight(const std::uint8_t *bytes) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  std::uint64_t word;
+  std::memcpy(&word, bytes, sizeof word);
+  if constexpr (std::endian::native == std::endian::big)
+    word = __builtin_bswap64(word);
+  const std::uint64_t lanes = ((((word & kLow7) + kLow7) | word) & ~kLow7) >> 7;
+  return std::uint8_t((lanes * 0x0102040810204080ULL) >> 56);
 }
 
 // Lowercase hex digit values by character; anything else reads as 0, as
@@ -88,34 +102,47 @@ std::string EncodeDotMatrix(const PixelRect &box, const std::uint8_t *mask, int 
   // Inside the mask, so both fit an int.
   const int cols = box.right - box.left + 1;
   const int rows = box.bottom - box.top + 1;
-  const std::size_t bitCount = std::size_t(cols) * std::size_t(rows);
+  const std::size_t byteCount = (std::size_t(cols) * std::size_t(rows) + 7) / 8;
 
-  std::string out;
-  out.reserve((bitCount + 7) / 8 * 2 + 32);
-  std::uint8_t byte = 0;
-  int bit = 0;
+  // Sized once: the hex digits, then the suffix with two numbers of at most
+  // 20 characters each.
+  std::string out(byteCount * 2 + 48, '\0');
+  char *hex = out.data();
   std::int64_t setPixels = 0;
+  // Bits wait in `pending` (the next stream bit at bit 0) until whole bytes
+  // can be written; rows follow each other without padding.
+  std::uint64_t pending = 0;
+  int pendingBits = 0;
+  auto put = [&](std::uint64_t bits, int count) {
+    pending |= bits << pendingBits;
+    pendingBits += count;
+    while (pendingBits >= 8) {
+      const auto byte = std::uint8_t(pending);
+      std::memcpy(hex, kHexPairs[byte].data(), 2);
+      hex += 2;
+      setPixels += kSetBits[byte];
+      pending >>= 8;
+      pendingBits -= 8;
+    }
+  };
   for (int r = 0; r < rows; ++r) {
     const std::uint8_t *row = mask + std::size_t(box.top + r) * std::size_t(maskWidth) + box.left;
-    for (int c = 0; c < cols; ++c) {
-      // Without a branch: glyph pixels are as good as random to a predictor.
-      const unsigned set = row[c] != 0;
-      byte |= std::uint8_t(set << bit);
-      setPixels += set;
-      if (++bit == 8) {
-        AppendByte(out, byte);
-        byte = 0;
-        bit = 0;
-      }
-    }
+    int c = 0;
+    for (; c + 8 <= cols; c += 8)
+      put(PackEight(row + c), 8);
+    for (; c < cols; ++c)
+      put(row[c] != 0, 1);
   }
-  if (bit > 0)
-    AppendByte(out, byte);
+  if (pendingBits > 0)
+    put(0, 8 - pendingBits); // the last partial byte, its unused bits 0
 
-  out += "$1$0.0.";
-  AppendNumber(out, setPixels);
-  out += '$';
-  AppendNumber(out, cols);
+  char *end = hex;
+  std::memcpy(end, "$1$0.0.", 7);
+  end += 7;
+  end = std::to_chars(end, out.data() + out.size(), setPixels).ptr;
+  *end++ = '$';
+  end = std::to_chars(end, out.data() + out.size(), cols).ptr;
+  out.resize(std::size_t(end - out.data()));
   return out;
 }
 
@@ -138,60 +165,62 @@ std::optional<DotMatrix> DecodeDotMatrix(std::string_view text) try {
     bits.remove_suffix(1);
   }
   const int wanted = ParseLeadingInt(middle[2]);
-  if (wanted < 1)
+  if (wanted < 1 || width > kMaxMatrixSide)
     return std::nullopt;
 
   const std::size_t byteCount = bits.size() / 2;
-  const std::uint64_t bitCount = std::uint64_t{byteCount} * 8;
-  // No encoded box is wider than its bits; refusing such a width also keeps
-  // the cell count below twice the bits given.
-  if (std::uint64_t(width) > bitCount)
-    return std::nullopt;
-
-  std::vector<std::uint8_t> bytes(byteCount);
-  for (std::size_t i = 0; i < byteCount; ++i)
-    bytes[i] = std::uint8_t(HexValue(bits[2 * i]) << 4 | HexValue(bits[2 * i + 1]));
-
-  // Find the bit at which the set-pixel count reaches `wanted`; whole bytes
-  // are counted at once.
+  auto byteAt = [&](std::size_t i) {
+    return std::uint8_t(HexValue(bits[2 * i]) << 4 | HexValue(bits[2 * i + 1]));
+  };
+  // A matrix ends at the row of its last set pixel, so a stream that has not
+  // reached the count within kMaxMatrixSide rows would only give a matrix
+  // taller than any glyph: the search stops there.
+  const std::uint64_t bitLimit = std::uint64_t(kMaxMatrixSide) * std::uint64_t(width);
+  const std::size_t searchBytes = std::size_t(std::min<std::uint64_t>(byteCount, (bitLimit + 7) / 8));
+  // Bytes read while searching are kept for the cells when few (every glyph
+  // up to 64 x 64); longer streams are read again.
+  std::array<std::uint8_t, 512> kept;
+  std::size_t keptCount = 0;
   std::int64_t seen = 0;
   std::uint64_t lastBit = 0;
   bool found = false;
-  for (std::size_t i = 0; i < byteCount && !found; ++i) {
-    const int inByte = kSetBits[bytes[i]];
-    if (seen + inByte < wanted) {
-      seen += inByte;
+  for (std::size_t i = 0; i < searchBytes; ++i) {
+    const std::uint8_t byte = byteAt(i);
+    if (i < kept.size())
+      kept[keptCount++] = byte;
+    if (seen + kSetBits[byte] < wanted) {
+      seen += kSetBits[byte];
       continue;
     }
-    for (int b = 0; b < 8; ++b) {
-      if ((bytes[i] >> b) & 1u) {
-        if (++seen == wanted) {
-          lastBit = std::uint64_t{i} * 8 + b;
-          found = true;
-          break;
-        }
+    for (int b = 0;; ++b)
+      if (((byte >> b) & 1u) != 0 && ++seen == wanted) {
+        lastBit = std::uint64_t{i} * 8 + unsigned(b);
+        break;
       }
-    }
+    found = true;
+    break;
   }
   if (!found)
     return std::nullopt;
-
   const std::uint64_t rows = lastBit / std::uint64_t(width) + 1;
-  if (rows > std::uint64_t(INT_MAX))
+  if (rows > std::uint64_t(kMaxMatrixSide))
     return std::nullopt;
+
   DotMatrix matrix;
   matrix.cols = width;
   matrix.rows = int(rows);
-  // rows x width <= lastBit + width <= 2 x bitCount: bounded by the input.
-  const std::uint64_t cellCount = rows * std::uint64_t(width);
+  const std::uint64_t cellCount = rows * std::uint64_t(width); // at most 4096 x 4096
   matrix.cells.assign(cellCount, 0);
-  const std::uint64_t copied = cellCount < bitCount ? cellCount : bitCount;
+  // The cells are the first rows x width bits of the stream; past its end
+  // they stay 0.
+  const std::uint64_t copied = std::min<std::uint64_t>(cellCount, std::uint64_t(byteCount) * 8);
+  auto streamByte = [&](std::size_t i) { return i < keptCount ? kept[i] : byteAt(i); };
   std::uint8_t *cell = matrix.cells.data();
-  std::uint64_t k = 0;
-  for (; k + 8 <= copied; k += 8, cell += 8)
-    std::memcpy(cell, kCells[bytes[k / 8]].data(), 8);
-  for (; k < copied; ++k)
-    *cell++ = (bytes[k / 8] >> (k % 8)) & 1u;
+  const std::size_t wholeBytes = std::size_t(copied / 8);
+  for (std::size_t i = 0; i < wholeBytes; ++i, cell += 8)
+    std::memcpy(cell, kCells[streamByte(i)].data(), 8);
+  if (copied % 8 != 0)
+    std::memcpy(cell, kCells[streamByte(wholeBytes)].data(), std::size_t(copied % 8));
   return matrix;
 } catch (const std::bad_alloc &) {
   return std::nullopt;

@@ -43,9 +43,11 @@ std::string EncodeDotMatrix(const PixelRect &box, const std::uint8_t *mask, int 
 // hex digits; any other character, uppercase included, reads as 0.
 // The count and the width are each field's leading decimal number, read like
 // atoi (white space and a sign allowed, 0 without digits).
-// A width wider than the bits field can hold (more than 8 bits per byte of
-// it) also gives nothing: no encoder writes one, and it would make a hostile
-// string allocate without bound.
+// A width wider than the bits gives a row of that width whose cells past the
+// last bit are 0 ("01$1$0.0.1$9" is 9 x 1 with cell 0 set). No glyph is
+// larger than 4096 pixels either way: a width or a height above that gives
+// nothing, found before anything of the matrix's size is allocated, so a
+// hostile string costs no more than its own length.
 std::optional<DotMatrix> DecodeDotMatrix(std::string_view text);
 
 // The preview picture of a matrix: 32 bits per pixel, rows top-down,

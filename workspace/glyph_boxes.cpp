@@ -1,46 +1,128 @@
 #include "workspace/glyph_boxes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
-// Masks are mostly black, and counting is most of the split's time, so the
-// counts look at eight bytes at once.
-std::uint64_t Load8(const std::uint8_t *bytes) {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
-}
+// The split packs every mask row into bits once: a band's columns are then
+// the OR of its packed rows, and whether a segment has a pixel in a row is a
+// test of a few words, so no pixel byte is read twice.
+using Word = std::uint64_t;
+constexpr int kWordBits = 64;
 
-// 1 in every byte lane whose byte is nonzero, else 0.
-std::uint64_t NonzeroLanes(std::uint64_t word) {
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-  return ((((word & kLow7) + kLow7) | word) & ~kLow7) >> 7;
-}
-
-std::int32_t CountSet(const std::uint8_t *bytes, int count) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  std::int32_t total = 0;
+// Bits of one mask row, bit x of word x / 64 set for a nonzero byte x.
+// True when any is set.
+bool PackRow(const std::uint8_t *row, int width, Word *words) {
+  Word any = 0;
   int x = 0;
-  for (; x + 8 <= count; x += 8)
-    total += std::int32_t((NonzeroLanes(Load8(bytes + x)) * kOnes) >> 56);
-  for (; x < count; ++x)
-    total += bytes[x] != 0;
-  return total;
-}
-
-// Adds 1 to counts[x] for every set byte of one mask row.
-void AddRow(const std::uint8_t *row, int count, std::int32_t *counts) {
-  int x = 0;
-  for (; x + 8 <= count; x += 8) {
-    if (Load8(row + x) == 0)
-      continue;
-    for (int i = x; i < x + 8; ++i)
-      counts[i] += row[i] != 0;
+  for (int w = 0; x < width; ++w) {
+    Word word = 0;
+    int bit = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; bit < kWordBits && x + 16 <= width; bit += 16, x += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + x));
+      const unsigned clear = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
+      word |= Word(~clear & 0xFFFFu) << bit;
+    }
+#endif
+    for (; bit < kWordBits && x < width; ++bit, ++x)
+      word |= Word(row[x] != 0) << bit;
+    words[w] = word;
+    any |= word;
   }
-  for (; x < count; ++x)
-    counts[x] += row[x] != 0;
+  return any != 0;
+}
+
+// The first set bit at or after `from` in bits 0..n-1, or n.
+int NextSet(const Word *words, int n, int from) {
+  if (from >= n)
+    return n;
+  int w = from / kWordBits;
+  Word word = words[w] & (~Word{0} << (from % kWordBits));
+  const int wordCount = (n + kWordBits - 1) / kWordBits;
+  while (word == 0) {
+    if (++w == wordCount)
+      return n;
+    word = words[w];
+  }
+  return std::min(n, w * kWordBits + std::countr_zero(word));
+}
+
+// The first clear bit at or after `from` in bits 0..n-1, or n.
+int NextClear(const Word *words, int n, int from) {
+  if (from >= n)
+    return n;
+  int w = from / kWordBits;
+  Word word = ~words[w] & (~Word{0} << (from % kWordBits));
+  const int wordCount = (n + kWordBits - 1) / kWordBits;
+  while (word == 0) {
+    if (++w == wordCount)
+      return n;
+    word = ~words[w];
+  }
+  return std::min(n, w * kWordBits + std::countr_zero(word));
+}
+
+// Any of bits first..last (inclusive) set.
+bool AnySet(const Word *words, int first, int last) {
+  const int firstWord = first / kWordBits;
+  const int lastWord = last / kWordBits;
+  const Word head = ~Word{0} << (first % kWordBits);
+  const Word tail = ~Word{0} >> (kWordBits - 1 - last % kWordBits);
+  if (firstWord == lastWord)
+    return (words[firstWord] & head & tail) != 0;
+  if ((words[firstWord] & head) != 0 || (words[lastWord] & tail) != 0)
+    return true;
+  for (int w = firstWord + 1; w < lastWord; ++w)
+    if (words[w] != 0)
+      return true;
+  return false;
+}
+
+// The run rule over the set bits of a bit row: set indices whose gaps hold
+// fewer than `gap` clear indices join one run. Runs of ones are taken whole.
+template <typename Emit> void BitRuns(const Word *words, int n, int gap, Emit &&emit) {
+  int first = -1;
+  int last = -1;
+  for (int at = NextSet(words, n, 0); at < n;) {
+    const int end = NextClear(words, n, at); // one past these ones
+    if (first < 0) {
+      first = at;
+    } else if (at - last - 1 >= gap) {
+      emit(first, last);
+      first = at;
+    }
+    last = end - 1;
+    at = NextSet(words, n, end);
+  }
+  if (first >= 0)
+    emit(first, last);
+}
+
+// The run rule over flags (nonzero = set) of indices 0..n-1.
+template <typename Emit> void FlagRuns(const std::uint8_t *flags, int n, int gap, Emit &&emit) {
+  int first = -1;
+  int last = -1;
+  for (int i = 0; i < n; ++i) {
+    if (flags[i] == 0)
+      continue;
+    if (first < 0) {
+      first = i;
+    } else if (i - last - 1 >= gap) {
+      emit(first, last);
+      first = i;
+    }
+    last = i;
+  }
+  if (first >= 0)
+    emit(first, last);
 }
 
 } // namespace
@@ -81,32 +163,30 @@ std::vector<PixelRect> FindGlyphBoxes(const std::uint8_t *mask, int width, int h
   std::vector<PixelRect> boxes;
   if (mask == nullptr || width <= 0 || height <= 0 || rowGap < 1 || columnGap < 1)
     return boxes;
-  const std::size_t stride = std::size_t(width);
-  auto row = [&](int y) { return mask + std::size_t(y) * stride; };
-
-  std::vector<std::int32_t> rowCounts(height);
+  const std::size_t wordsPerRow = (std::size_t(width) + kWordBits - 1) / kWordBits;
+  std::vector<Word> packed(wordsPerRow * std::size_t(height));
+  std::vector<std::uint8_t> rowSet(static_cast<std::size_t>(height));
+  std::vector<std::uint8_t> glyphRowSet(static_cast<std::size_t>(height));
+  std::vector<Word> line(wordsPerRow);
+  auto packedRow = [&](int y) { return packed.data() + std::size_t(y) * wordsPerRow; };
   for (int y = 0; y < height; ++y)
-    rowCounts[y] = CountSet(row(y), width);
+    rowSet[std::size_t(y)] = PackRow(mask + std::size_t(y) * std::size_t(width), width, packedRow(y));
 
-  const std::vector<PixelRun> bands = FindRuns(rowCounts, rowGap);
-  std::vector<std::int32_t> columnCounts(width);
-  for (const PixelRun &band : bands) {
-    std::fill(columnCounts.begin(), columnCounts.end(), 0);
-    for (int y = band.first; y <= band.last; ++y)
-      AddRow(row(y), width, columnCounts.data());
-
-    for (const PixelRun &segment : FindRuns(columnCounts, columnGap)) {
-      const int segmentWidth = segment.last - segment.first + 1;
-      std::span<std::int32_t> glyphRowCounts(rowCounts.data() + band.first,
-                                             std::size_t(band.last - band.first + 1));
-      // A band's row counts are no longer needed once its segments are known,
-      // so the segment's row counts reuse that storage.
-      for (int y = band.first; y <= band.last; ++y)
-        rowCounts[y] = CountSet(row(y) + segment.first, segmentWidth);
-      for (const PixelRun &glyph : FindRuns(glyphRowCounts, rowGap))
-        boxes.push_back(PixelRect{segment.first, band.first + glyph.first, segment.last,
-                                  band.first + glyph.last});
+  FlagRuns(rowSet.data(), height, rowGap, [&](int top, int bottom) {
+    // The band's columns: a bit per column that holds a pixel in any row.
+    std::fill(line.begin(), line.end(), Word{0});
+    for (int y = top; y <= bottom; ++y) {
+      const Word *row = packedRow(y);
+      for (std::size_t w = 0; w < wordsPerRow; ++w)
+        line[w] |= row[w];
     }
-  }
+    BitRuns(line.data(), width, columnGap, [&](int left, int right) {
+      for (int y = top; y <= bottom; ++y)
+        glyphRowSet[std::size_t(y - top)] = AnySet(packedRow(y), left, right);
+      FlagRuns(glyphRowSet.data(), bottom - top + 1, rowGap, [&](int first, int last) {
+        boxes.push_back(PixelRect{left, top + first, right, top + last});
+      });
+    });
+  });
   return boxes;
 }

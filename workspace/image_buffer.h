@@ -48,6 +48,13 @@ ImageBuffer SwapRedBlue(const ImageBuffer &source);
 bool FillDisplayFromMask(ImageBuffer &display, const std::uint8_t *mask, std::size_t maskSize,
                          std::int32_t sourceWidth, std::int32_t sourceHeight);
 
+// Writes the display into a 32-bit bitmap of the same width and height whose
+// pixels are native 32-bit words 0xFFRRGGBB (Qt's Format_RGB32; rows
+// bytesPerLine apart). What the window shows after every binarization, so
+// it runs at the speed of a copy. False, writing nothing, for a display
+// without colour pixels or rows shorter than width x 4.
+bool CopyDisplayToXrgb(const ImageBuffer &display, std::uint8_t *bits, std::size_t bytesPerLine);
+
 // The mask of an area of the display (left, top, right, bottom; right and
 // bottom exclusive): (right - left) x (bottom - top) bytes, 0xFF where the
 // pixel's first (blue) byte is 255, else 0. An all-zero area stands for the

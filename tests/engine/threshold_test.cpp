@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <opencv2/imgproc.hpp>
+
+#include <cmath>
 #include <memory>
+#include <random>
 #include <vector>
 
 using namespace engine_test;
@@ -139,6 +143,126 @@ TEST(Threshold, BadArgumentsGiveNull) {
   delMat(mat);
   Block<unsigned char> afterDel(thresoldImage(0, mat, 100, 255, w, h));
   EXPECT_EQ(afterDel.p, nullptr) << "released handle";
+}
+
+// What OpenCV itself makes of the image, grey conversion included: the
+// engine keeps the grey image and its histogram per handle, and must still
+// give exactly these masks.
+std::vector<unsigned char> openCvMask(RgbxImage &image, int type, int thresh, int maximum) {
+  const cv::Mat rgbx(image.height, image.width, CV_8UC4, image.bytes.data(),
+                     std::size_t(image.bytesPerRow));
+  cv::Mat grey, out;
+  cv::cvtColor(rgbx, grey, cv::COLOR_RGBA2GRAY);
+  if (type == cv::THRESH_MASK)
+    return std::vector<unsigned char>(std::size_t(image.width) * image.height, 0);
+  cv::threshold(grey, out, thresh, maximum, type);
+  return {out.data, out.data + out.total()};
+}
+
+// Smooth colour gradients with noise: a histogram spread over many levels.
+RgbxImage photoLike(int width, int height, unsigned seed) {
+  RgbxImage image(width, height, 12);
+  std::mt19937 random(seed);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const auto level = [&](double phase) {
+        const double v = 128 + 90 * std::sin(x / 23.0 + phase) * std::cos(y / 31.0 - phase) +
+                         int(random() % 41) - 20;
+        return static_cast<unsigned char>(std::clamp(v, 0.0, 255.0));
+      };
+      image.set(x, y, {level(0), level(1.3), level(2.1)});
+    }
+  return image;
+}
+
+// Dark strokes on a light, slightly tinted background: two sharp peaks.
+RgbxImage textLike(int width, int height) {
+  RgbxImage image(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const bool ink = (x / 3 + y / 7) % 5 == 0 && (y % 24) < 16;
+      image.set(x, y,
+                ink ? Rgb{40, 30, 20} : Rgb{235, static_cast<unsigned char>(210 + y % 40),
+                                            static_cast<unsigned char>(220 + x % 30)});
+    }
+  return image;
+}
+
+TEST(Threshold, EveryTypeGivesOpenCvsMaskOnPhotoAndTextImages) {
+  const int types[] = {0, 1, 2, 3, 4, 7, 8, 16, 9, 10, 11, 12, 17, 18, 19, 20};
+  const std::pair<int, int> settings[] = {{0, 255}, {100, 200}, {150, 255}, {254, 17}, {255, 0}};
+  RgbxImage images[] = {photoLike(333, 217, 5), textLike(301, 190)};
+  for (RgbxImage &image : images) {
+    const MatHandle mat = image.mat();
+    ASSERT_NE(mat, 0);
+    // Many thresholds of one handle, types interleaved, as slider ticks are.
+    for (int round = 0; round < 2; ++round)
+      for (int type : types)
+        for (auto [thresh, maximum] : settings) {
+          Block<unsigned char> mask(thresoldImage(type, mat, thresh, maximum, image.width,
+                                                  image.height));
+          ASSERT_NE(mask.p, nullptr);
+          const std::vector<unsigned char> got(
+              mask.p, mask.p + std::size_t(image.width) * image.height);
+          ASSERT_EQ(got, openCvMask(image, type, thresh, maximum))
+              << "image " << image.width << ", type " << type << ", threshold " << thresh
+              << ", maximum " << maximum;
+        }
+    delMat(mat);
+  }
+}
+
+// Otsu and Triangle on histograms of every kind: one level, two levels, all
+// at 0 or 255 (where Triangle's threshold leaves 0..255), narrow and wide
+// spreads, peaks left and right. The chosen level must be OpenCV's.
+TEST(Threshold, OtsuAndTriangleChooseOpenCvsLevelOnAnyHistogram) {
+  std::mt19937 random(11);
+  for (int trial = 0; trial < 400; ++trial) {
+    RgbxImage image(1 + int(random() % 40), 1 + int(random() % 30));
+    const int low = int(random() % 256);
+    const int spread = trial % 4 == 0 ? 0 : int(random() % 256);
+    const int peak = int(random() % 256);
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        int v = random() % 3 == 0 ? peak : std::min(255, low + int(random() % (spread + 1)));
+        if (trial % 7 == 1)
+          v = random() % 2 ? 0 : 255;
+        if (trial % 11 == 2)
+          v = trial % 2 ? 0 : 255;
+        const auto g = static_cast<unsigned char>(v);
+        image.set(x, y, {g, g, g});
+      }
+    const MatHandle mat = image.mat();
+    ASSERT_NE(mat, 0);
+    for (int type : {8, 16, 10, 18, 11, 19}) {
+      Block<unsigned char> mask(thresoldImage(type, mat, 77, 255, image.width, image.height));
+      ASSERT_NE(mask.p, nullptr);
+      ASSERT_EQ(std::vector<unsigned char>(mask.p,
+                                           mask.p + std::size_t(image.width) * image.height),
+                openCvMask(image, type, 77, 255))
+          << "trial " << trial << ", type " << type;
+    }
+    delMat(mat);
+  }
+}
+
+// What the engine keeps belongs to the handle: a new handle over the same
+// memory with other pixels thresholds the new pixels.
+TEST(Threshold, ANewHandleSeesNewPixelsAtTheSameAddress) {
+  RgbxImage image(4, 1);
+  for (int x = 0; x < 4; ++x)
+    image.set(x, 0, {200, 200, 200});
+  MatHandle mat = image.mat();
+  Block<unsigned char> before(thresoldImage(8, mat, 0, 255, 4, 1));
+  delMat(mat);
+  image.set(0, 0, {10, 10, 10});
+  image.set(1, 0, {10, 10, 10});
+  mat = image.mat();
+  Block<unsigned char> after(thresoldImage(8, mat, 0, 255, 4, 1));
+  delMat(mat);
+  ASSERT_NE(after.p, nullptr);
+  EXPECT_EQ(std::vector<unsigned char>(after.p, after.p + 4),
+            (std::vector<unsigned char>{0, 0, 255, 255}));
 }
 
 TEST(Mat, BadArgumentsGiveNoHandle) {

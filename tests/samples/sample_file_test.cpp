@@ -6,6 +6,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
+#include <random>
 #include <gtest/gtest.h>
 #include <json/value.h>
 
@@ -87,6 +88,55 @@ TEST(SampleFileFormat, MatchesSharedStyledWriter) {
     root.append(sample);
   }
   EXPECT_EQ(FormatSampleFile(store), WriteStyledJson(root));
+}
+
+// The writer before it scanned sixteen bytes at a time: entry by entry with
+// the shared quoting. Files written now must be byte for byte the same.
+std::string EarlierSampleFileBytes(const SampleStore &store) {
+  if (store.empty())
+    return "null\n";
+  std::string out = "[\n";
+  std::size_t left = store.size();
+  for (const auto &[desc, name] : store) {
+    out += "   {\n      \"desc\" : ";
+    AppendJsonQuoted(out, desc);
+    out += ",\n      \"name\" : ";
+    AppendJsonQuoted(out, name);
+    out += --left > 0 ? "\n   },\n" : "\n   }\n";
+  }
+  return out + "]\n";
+}
+
+// Random stores: bytes of every value 1..255 (controls, quote, backslash and
+// 128..255 among them), escapes at and around the 16-byte steps, strings of
+// 0 to 70 bytes, and stores of 1 to 60 entries; written through the file too.
+TEST(SampleFileFormat, SameBytesAsTheEarlierWriterOnRandomStores) {
+  std::mt19937 random(99);
+  const char specials[] = {'"', '\\', '\b', '\f', '\n', '\r', '\t', '\x01', '\x1F', '\x7F'};
+  auto text = [&] {
+    std::string bytes(random() % 71, '\0');
+    for (char &c : bytes) {
+      const unsigned pick = random() % 10;
+      c = pick < 2   ? specials[random() % sizeof specials]
+          : pick < 5 ? char(0x80 + random() % 0x80)
+          : pick < 9 ? char(0x20 + random() % 0x60)
+                     : char(1 + random() % 255);
+    }
+    return bytes;
+  };
+  TempDir dir;
+  for (int trial = 0; trial < 200; ++trial) {
+    SampleStore store;
+    const int entries = 1 + int(random() % 60);
+    for (int i = 0; i < entries; ++i)
+      store[text()] = text();
+    const std::string expected = EarlierSampleFileBytes(store);
+    ASSERT_EQ(FormatSampleFile(store), expected) << "trial " << trial;
+    if (trial % 20 == 0) {
+      ASSERT_TRUE(WriteSampleFile(dir.File("random.txt"), store));
+      ASSERT_EQ(ReadFileText(dir.File("random.txt")), expected) << "trial " << trial;
+    }
+  }
 }
 
 TEST(SampleFileParse, RoundTripsEveryByteThroughTheFile) {

@@ -2,12 +2,49 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
+#include <cstdlib>
+#include <new>
 #include <random>
 
 #include "mask_fixture.h"
 
+// The largest single allocation made while `gWatching` is set: a hostile
+// string must be refused without building anything of the size it names.
 namespace {
+std::atomic<bool> gWatching{false};
+std::atomic<std::size_t> gLargestRequest{0};
+} // namespace
+
+void *operator new(std::size_t size) {
+  if (gWatching.load(std::memory_order_relaxed)) {
+    std::size_t seen = gLargestRequest.load(std::memory_order_relaxed);
+    while (size > seen && !gLargestRequest.compare_exchange_weak(seen, size)) {
+    }
+  }
+  if (void *block = std::malloc(size == 0 ? 1 : size))
+    return block;
+  throw std::bad_alloc();
+}
+// The replaced operator new takes its blocks from malloc.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void *block) noexcept { std::free(block); }
+void operator delete(void *block, std::size_t) noexcept { std::free(block); }
+#pragma GCC diagnostic pop
+
+namespace {
+
+// The largest allocation `run` makes.
+template <typename Run> std::size_t LargestAllocation(Run &&run) {
+  gLargestRequest = 0;
+  gWatching = true;
+  run();
+  gWatching = false;
+  return gLargestRequest;
+}
 
 struct EncodeCase {
   const char *name;
@@ -75,8 +112,11 @@ TEST(DecodeDotMatrix, ReadsStoredStrings) {
       {"1$1$0.0.1$1", false}, // one digit: no whole byte
       {"15$1$0.0.-3$3", false},
       {"15$1$0.0.3$-3", false},
-      {"15$1$0.0.3$9", false},          // wider than 8 bits per byte
+      // Wider than its bits: the cells past the last bit are clear.
+      {"15$1$0.0.3$9", true, 9, 1, {1, 0, 1, 0, 1, 0, 0, 0, 0}},
+      {"01$1$0.0.1$9", true, 9, 1, {1, 0, 0, 0, 0, 0, 0, 0, 0}},
       {"ff$1$0.0.1$2000000000", false}, // would ask for gigabytes
+      {"01$1$0.0.1$4097", false},       // wider than any glyph
       {"ff$1$0.0.1$99999999999999999999", false},
       {"ff$1$0.0.99999999999999999999$1", false},
       {"ff$1$0.0.1$-99999999999999999999", false},
@@ -125,6 +165,56 @@ TEST(DotMatrix, RoundTripsRandomBoxes) {
     for (int i = 0; i < matrix->rows * width; ++i)
       ASSERT_EQ(matrix->cells[i], mask.bytes[i] != 0 ? 1 : 0) << text << " cell " << i;
   }
+}
+
+// No glyph is larger than 4096 pixels either way. Up to that a matrix comes
+// back whatever the bits hold; past it nothing does, in both directions.
+TEST(DecodeDotMatrix, BoundsTheMatrixAtAGlyphsSize) {
+  const auto decode = [](std::size_t zeroBytes, const char *lastByte, int count, int width) {
+    return DecodeDotMatrix(std::string(zeroBytes * 2, '0') + lastByte + "$1$0.0." +
+                           std::to_string(count) + "$" + std::to_string(width));
+  };
+  const std::optional<DotMatrix> widest = decode(0, "01", 1, 4096);
+  ASSERT_TRUE(widest);
+  EXPECT_EQ(widest->cols, 4096);
+  EXPECT_EQ(widest->rows, 1);
+  EXPECT_EQ(std::count(widest->cells.begin(), widest->cells.end(), 1), 1);
+  EXPECT_EQ(widest->cells[0], 1);
+
+  // One column: the set bit's index is the last row. Bit 4095 (the top bit
+  // of byte 511) is row 4096, bit 4096 row 4097.
+  const std::optional<DotMatrix> tallest = decode(511, "80", 1, 1);
+  ASSERT_TRUE(tallest);
+  EXPECT_EQ(tallest->rows, 4096);
+  EXPECT_EQ(tallest->cells.back(), 1);
+  EXPECT_FALSE(decode(512, "01", 1, 1));
+
+  // The largest area, and one row more of it.
+  const std::size_t area = std::size_t(4096) * 4096 / 8;
+  const std::optional<DotMatrix> largest = decode(area - 1, "80", 1, 4096);
+  ASSERT_TRUE(largest);
+  EXPECT_EQ(largest->rows, 4096);
+  EXPECT_EQ(largest->cells.size(), std::size_t(4096) * 4096);
+  EXPECT_FALSE(decode(area, "01", 1, 4096));
+  // A count the bits never reach within the largest area gives nothing too.
+  EXPECT_FALSE(decode(area + 1000, "ff", 4, 4096));
+}
+
+// Megabytes of bits that never reach their count, with the widest width:
+// refused after reading at most one glyph's area, allocating nothing of it.
+TEST(DecodeDotMatrix, RefusesHostileStringsWithoutAllocatingThem) {
+  const std::string zeros = std::string(8 << 20, '0') + "$1$0.0.1$4096";
+  const std::string manyRows = std::string(8 << 20, '1') + "$1$0.0.99999999$1";
+  const std::string gigabytes = "ff$1$0.0.8$99999999";
+  for (const std::string *text : {&zeros, &manyRows, &gigabytes}) {
+    bool decoded = true;
+    const std::size_t largest = LargestAllocation([&] { decoded = DecodeDotMatrix(*text).has_value(); });
+    EXPECT_FALSE(decoded) << text->substr(text->size() - 20);
+    EXPECT_LE(largest, 4096u) << text->substr(text->size() - 20);
+  }
+  // A valid matrix allocates its cells, nothing in proportion to the text.
+  const std::string wide = "01" + std::string(8 << 20, '0') + "$1$0.0.1$4096";
+  EXPECT_LE(LargestAllocation([&] { EXPECT_TRUE(DecodeDotMatrix(wide)); }), 4096u + 64);
 }
 
 TEST(RenderDotMatrix, DrawsFivePixelSquares) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <random>
 
 #include "mask_fixture.h"
 #include "workspace/seg_box.h"
@@ -94,6 +96,101 @@ TEST(FindGlyphBoxes, EdgeCases) {
   EXPECT_TRUE(Boxes({"#"}, 0, 1).empty());
   EXPECT_TRUE(Boxes({"#"}, 1, 0).empty());
   EXPECT_TRUE(FindGlyphBoxes(nullptr, 4, 4, 1, 1).empty());
+}
+
+// The split as plainly as it can be said: count, apply the run rule index
+// by index, three passes. The real split packs bits and never counts; it
+// must find exactly these rectangles in exactly this order.
+namespace reference {
+
+std::vector<PixelRun> Runs(const std::vector<int> &counts, int gap) {
+  std::vector<PixelRun> runs;
+  const int n = int(counts.size());
+  bool open = false;
+  int first = 0, last = 0, empty = 0;
+  for (int i = 0; i < n; ++i) {
+    if (counts[i] != 0) {
+      if (!open)
+        first = i;
+      open = true;
+      last = i;
+      empty = 0;
+      if (i == n - 1)
+        runs.push_back({first, last});
+    } else if (open) {
+      if (++empty == gap) {
+        runs.push_back({first, last});
+        open = false;
+        empty = 0;
+      } else if (i == n - 1) {
+        runs.push_back({first, last});
+      }
+    }
+  }
+  return runs;
+}
+
+std::vector<PixelRect> Boxes(const std::vector<std::uint8_t> &mask, int width, int height,
+                             int rowGap, int columnGap) {
+  auto at = [&](int x, int y) { return mask[std::size_t(y) * width + x] != 0; };
+  std::vector<PixelRect> boxes;
+  std::vector<int> rows(height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      rows[y] += at(x, y);
+  for (const PixelRun &band : Runs(rows, rowGap)) {
+    std::vector<int> columns(width);
+    for (int x = 0; x < width; ++x)
+      for (int y = band.first; y <= band.last; ++y)
+        columns[x] += at(x, y);
+    for (const PixelRun &segment : Runs(columns, columnGap)) {
+      std::vector<int> glyphRows(band.last - band.first + 1);
+      for (int y = band.first; y <= band.last; ++y)
+        for (int x = segment.first; x <= segment.last; ++x)
+          glyphRows[y - band.first] += at(x, y);
+      for (const PixelRun &glyph : Runs(glyphRows, rowGap))
+        boxes.push_back({segment.first, band.first + glyph.first, segment.last,
+                         band.first + glyph.last});
+    }
+  }
+  return boxes;
+}
+
+} // namespace reference
+
+// Random masks of every shape the packing cares about (widths around and
+// across 16 and 64 bits, one row or column), densities from empty to full,
+// clustered into glyph-like blobs or scattered, nonzero bytes of any value.
+TEST(FindGlyphBoxes, MatchesAPlainCountingSplitOnRandomMasks) {
+  std::mt19937 random(2024);
+  for (int trial = 0; trial < 600; ++trial) {
+    const int width = 1 + int(random() % (trial % 3 == 0 ? 200 : 70));
+    const int height = 1 + int(random() % 60);
+    const int rowGap = 1 + int(random() % 5);
+    const int columnGap = 1 + int(random() % 5);
+    std::vector<std::uint8_t> mask(std::size_t(width) * height, 0);
+    const unsigned density = random() % 101; // percent
+    if (trial % 2 == 0) {
+      for (std::uint8_t &byte : mask)
+        if (random() % 100 < density)
+          byte = std::uint8_t(1 + random() % 255);
+    } else {
+      // Blobs: small rectangles with holes, as glyphs in lines.
+      const int blobs = int(random() % 30);
+      for (int b = 0; b < blobs; ++b) {
+        const int x0 = int(random() % width), y0 = int(random() % height);
+        const int w = 1 + int(random() % 9), h = 1 + int(random() % 12);
+        for (int y = y0; y < std::min(height, y0 + h); ++y)
+          for (int x = x0; x < std::min(width, x0 + w); ++x)
+            if (random() % 100 < 30 + density / 2)
+              mask[std::size_t(y) * width + x] = 0x80;
+      }
+    }
+    ASSERT_EQ(FindGlyphBoxes(mask.data(), width, height, rowGap, columnGap),
+              reference::Boxes(mask, width, height, rowGap, columnGap))
+        << "trial " << trial << ": " << width << " x " << height << ", gaps " << rowGap << "/"
+        << columnGap;
+  }
 }
 
 TEST(SplitGridBoxes, MakesOutlinedBoxesWithTheirStrings) {

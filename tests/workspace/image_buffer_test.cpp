@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
+
 #include "mask_fixture.h"
 
 namespace {
@@ -109,6 +112,66 @@ TEST(FillDisplayFromMask, ChangesNothingForAShortMask) {
   EXPECT_FALSE(FillDisplayFromMask(display, mask.data(), mask.size(), 2, 2));
   EXPECT_FALSE(FillDisplayFromMask(display, nullptr, 4, 2, 2));
   EXPECT_EQ(display.pixels, before.pixels);
+}
+
+// The fill and the bitmap copy work sixteen pixels a step: compare them with
+// the pixel-by-pixel rule on widths around that step, source edges inside
+// and outside a step, row padding, random fourth bytes and any mask value.
+TEST(FillDisplayFromMask, MatchesThePixelRuleOnAnyGeometry) {
+  std::mt19937 random(3);
+  for (int trial = 0; trial < 200; ++trial) {
+    const int width = 1 + int(random() % 70);
+    const int height = 1 + int(random() % 5);
+    ImageBuffer display = MakeBlackBuffer(width, height);
+    if (trial % 3 == 0) { // padded rows, as a bitmap may have
+      display.bytesPerRow += 8;
+      display.pixels.resize(std::size_t(display.bytesPerRow) * height);
+    }
+    for (std::uint8_t &byte : display.pixels)
+      byte = std::uint8_t(random());
+    std::vector<std::uint8_t> mask(std::size_t(width) * height);
+    for (std::uint8_t &byte : mask)
+      byte = random() % 2 ? 0 : std::uint8_t(random());
+    const int sourceWidth = int(random() % (width + 20)) - 5;
+    const int sourceHeight = int(random() % (height + 3));
+
+    ImageBuffer expected = display;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const bool white = mask[std::size_t(y) * width + x] != 0 && x < sourceWidth &&
+                           y < sourceHeight;
+        std::uint8_t *pixel = &expected.pixels[std::size_t(y) * expected.bytesPerRow + x * 4];
+        pixel[0] = pixel[1] = pixel[2] = white ? 255 : 0;
+      }
+    ASSERT_TRUE(FillDisplayFromMask(display, mask.data(), mask.size(), sourceWidth, sourceHeight));
+    ASSERT_EQ(display.pixels, expected.pixels) << "trial " << trial;
+
+    // Into a bitmap of words 0xFFRRGGBB, rows wider than the display's.
+    const std::size_t bytesPerLine = std::size_t(width) * 4 + 4 * (trial % 2);
+    std::vector<std::uint8_t> bitmap(bytesPerLine * height, 0x11);
+    ASSERT_TRUE(CopyDisplayToXrgb(display, bitmap.data(), bytesPerLine));
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const std::uint8_t *from = &display.pixels[std::size_t(y) * display.bytesPerRow + x * 4];
+        std::uint32_t word;
+        std::memcpy(&word, &bitmap[y * bytesPerLine + x * 4], 4);
+        ASSERT_EQ(word, 0xFF000000u | std::uint32_t(from[2]) << 16 |
+                            std::uint32_t(from[1]) << 8 | from[0])
+            << "trial " << trial << " at " << x << "," << y;
+      }
+      for (std::size_t b = std::size_t(width) * 4; b < bytesPerLine; ++b)
+        ASSERT_EQ(bitmap[y * bytesPerLine + b], 0x11) << "row padding written";
+    }
+  }
+}
+
+TEST(CopyDisplayToXrgb, WritesNothingForRowsTooShortOrNoImage) {
+  const ImageBuffer display = DisplayFromText({"#.", ".#"});
+  std::vector<std::uint8_t> bitmap(16, 0x11);
+  EXPECT_FALSE(CopyDisplayToXrgb(display, bitmap.data(), 7));
+  EXPECT_FALSE(CopyDisplayToXrgb(ImageBuffer{}, bitmap.data(), 8));
+  EXPECT_FALSE(CopyDisplayToXrgb(display, nullptr, 8));
+  EXPECT_EQ(bitmap, std::vector<std::uint8_t>(16, 0x11));
 }
 
 TEST(SwapRedBlue, GivesTheEngineRedGreenBlue) {
