@@ -2,6 +2,7 @@
 
 #include "app/file_text.h"
 #include "app/styled_json.h"
+#include "samples/safe_file.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -113,11 +114,11 @@ void SettingsStore::SaveSettingsFile() {
   Json::Value root(Json::objectValue);
   for (const auto &[key, value] : entries_)
     root[key] = value;
-  const std::string bytes = WriteStyledJson(root);
-  std::unique_ptr<FILE, int (*)(FILE *)> file(std::fopen(settingsFile_.c_str(), "wb"),
-                                              &std::fclose);
-  if (file)
-    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+  // Written beside and renamed over the old file, never truncated in place:
+  // the window writes every key as it closes, and a crash then must leave
+  // the old settings, not an empty file. Anything but a regular file (a FIFO
+  // would block the open for good) is left alone. A failure stays silent.
+  ReplaceFileContent(settingsFile_, WriteStyledJson(root));
 }
 
 namespace {

@@ -1,7 +1,8 @@
 # cmake --install: the program directory as the build lays it out, under
 # <prefix>/lib/glyphwright/, plus a launcher link, a desktop entry and an icon:
 #
-#   <prefix>/lib/glyphwright/              the program directory: the executable,
+#   <prefix>/lib/glyphwright/              the program directory: the executable
+#                                          and its dictionary checker,
 #                                          libmorvexa.so, bin/ and bin/tessdata/
 #                                          (links to the system's Tesseract files)
 #   <prefix>/bin/glyphwright               link to lib/glyphwright/glyphwright
@@ -12,7 +13,7 @@
 # so the prefix must be writable by the user who runs it (~/.local, for one).
 set(GLYPHWRIGHT_INSTALL_DIR lib/glyphwright)
 
-install(TARGETS glyphwright RUNTIME DESTINATION ${GLYPHWRIGHT_INSTALL_DIR})
+install(TARGETS glyphwright glyphwright-dictcheck RUNTIME DESTINATION ${GLYPHWRIGHT_INSTALL_DIR})
 install(TARGETS morvexa LIBRARY DESTINATION ${GLYPHWRIGHT_INSTALL_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/glyphwright.png
         DESTINATION share/icons/hicolor/64x64/apps)

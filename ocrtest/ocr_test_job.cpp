@@ -2,61 +2,13 @@
 
 #include "app/text_codec.h"
 #include "engine/morvexa.h"
+#include "ocrtest/dictionary_check.h"
+#include "ocrtest/dictionary_copy.h"
 #include "ocrtest/dictionary_name.h"
 
 #include <filesystem>
-#include <fstream>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace {
-
-bool Readable(const fs::path &file) {
-  std::error_code ec;
-  return fs::is_regular_file(file, ec) && std::ifstream(file, std::ios::binary).is_open();
-}
-
-bool SameFile(const fs::path &a, const fs::path &b) {
-  std::error_code ec;
-  return fs::equivalent(a, b, ec) && !ec;
-}
-
-// The dictionary where the engine will look for it, for as long as the test
-// runs. Deletes the copy it made, never a file it did not make.
-class DictionaryCopy {
-public:
-  DictionaryCopy(const fs::path &source, fs::path target) : target_(std::move(target)) {
-    if (!Readable(source)) {
-      failure_ = OcrTestFailure::DictionaryUnreadable;
-      return;
-    }
-    if (SameFile(source, target_))
-      return; // already in place: nothing to copy, nothing to delete
-    std::error_code ec;
-    fs::remove(target_, ec);
-    made_ = fs::copy_file(source, target_, fs::copy_options::none, ec) && !ec;
-    if (!made_) {
-      fs::remove(target_, ec); // a partial copy must not outlive the test either
-      failure_ = OcrTestFailure::CopyFailed;
-    }
-  }
-  ~DictionaryCopy() {
-    if (made_) {
-      std::error_code ec;
-      fs::remove(target_, ec);
-    }
-  }
-  DictionaryCopy(const DictionaryCopy &) = delete;
-  DictionaryCopy &operator=(const DictionaryCopy &) = delete;
-
-  OcrTestFailure failure() const { return failure_; }
-
-private:
-  fs::path target_;
-  bool made_ = false;
-  OcrTestFailure failure_ = OcrTestFailure::None;
-};
 
 class Recognizer {
 public:
@@ -75,7 +27,19 @@ private:
 
 } // namespace
 
-OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const std::string &tessdataDir) {
+OcrTestPlaces OcrTestPlacesBeside(const std::string &tessdataDir) {
+  std::string dir = tessdataDir;
+  while (dir.size() > 1 && dir.back() == '/')
+    dir.pop_back();
+  const std::filesystem::path programDir = std::filesystem::path(dir).parent_path();
+  OcrTestPlaces places;
+  places.tessdataDir = tessdataDir;
+  places.tempDir = (programDir / "tmp").string();
+  places.checker = (programDir / kDictionaryCheckerName).string();
+  return places;
+}
+
+OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const OcrTestPlaces &places) {
   OcrTestOutcome outcome;
   if (!job)
     return outcome;
@@ -89,14 +53,27 @@ OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const std::string &te
 
   const std::string dictionary = SystemToUtf8(job->dictionaryPath);
   const std::string language = DictionaryLanguage(dictionary);
-  const DictionaryCopy copy(fs::path(dictionary),
-                            fs::path(tessdataDir) / (language + ".traineddata"));
+  const DictionaryCopy copy(dictionary, language, {places.tessdataDir, places.tempDir});
   if (copy.failure() != OcrTestFailure::None) {
     outcome.failure = copy.failure();
     return outcome;
   }
 
-  const Recognizer recognizer(tessdataDir, language, job->pageSegMode, job->engineMode);
+  // The copy is tried in a process of its own first: a file on which
+  // Tesseract aborts must end that process, not the window.
+  switch (CheckDictionary(places.checker, copy.dataDir(), language, job->pageSegMode,
+                          job->engineMode, places.checkTimeout)) {
+  case DictionaryCheck::Loaded:
+    break;
+  case DictionaryCheck::Refused:
+    outcome.failure = OcrTestFailure::RecognizerFailed;
+    return outcome;
+  case DictionaryCheck::Unavailable:
+    outcome.failure = OcrTestFailure::CheckerUnavailable;
+    return outcome;
+  }
+
+  const Recognizer recognizer(copy.dataDir(), language, job->pageSegMode, job->engineMode);
   if (recognizer.handle() == 0) {
     outcome.failure = OcrTestFailure::RecognizerFailed;
     return outcome;

@@ -2,6 +2,7 @@
 // One OCR test: the job the test button snapshots from the window, and the
 // run on the worker thread that recognises its mask with the chosen
 // dictionary.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,6 +28,7 @@ enum class OcrTestFailure {
   DictionaryUnreadable, // the dictionary file is missing or cannot be read
   CopyFailed,           // the copy into the data directory could not be written
   RecognizerFailed,     // the engine refused the dictionary (damaged, or not for this engine mode)
+  CheckerUnavailable,   // the program that tries a dictionary first could not be run
 };
 
 struct OcrTestOutcome {
@@ -35,18 +37,29 @@ struct OcrTestOutcome {
   OcrTestFailure failure = OcrTestFailure::None;
 };
 
+// Where a test works. File-system paths (UTF-8).
+struct OcrTestPlaces {
+  std::string tessdataDir; // the test's own folder for the dictionary copy is made here,
+  std::string tempDir;     // or here when tessdata/ is no plain directory (a link, say)
+  std::string checker;     // the program that tries a dictionary in a process of its own
+  std::chrono::milliseconds checkTimeout{60000}; // a dictionary that loads no faster is refused
+};
+
+// The places of the program directory that holds `tessdataDir`: its tmp/ and
+// the checker beside the executable.
+OcrTestPlaces OcrTestPlacesBeside(const std::string &tessdataDir);
+
 // The test itself, on the worker thread; it owns the job and destroys it.
 //
 // Tesseract finds a language only as <data directory>/<language>.traineddata,
-// so the dictionary is copied there under its language's name
-// (num.font.traineddata becomes num.traineddata, opened as "num") and the
-// copy is deleted afterwards. A file already there under that name is a
-// leftover of an earlier test and is replaced, unless it is the dictionary
-// itself: that one is used in place and left alone.
+// so the dictionary is copied under its language's name
+// (num.font.traineddata becomes num.traineddata, opened as "num") into a
+// folder made for this test, and the folder goes afterwards; no other file
+// is touched. The copy is loaded first by the checker, in a process of its
+// own, and only when that succeeds by the engine here.
 //
-// `tessdataDir` is a file-system path (UTF-8). The engine hands the data
-// directory and the language straight to the file system, so they go to
-// createOcr as file-system text too; the whitelist goes as UTF-8, as the
-// engine's setOcrWhitelist takes it. The text comes back in the system code
-// page.
-OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const std::string &tessdataDir);
+// The engine hands the data directory and the language straight to the file
+// system, so they go to createOcr as file-system text; the whitelist goes as
+// UTF-8, as the engine's setOcrWhitelist takes it. The text comes back in
+// the system code page.
+OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const OcrTestPlaces &places);

@@ -33,16 +33,18 @@ QString FromSystem(const std::string &bytes) {
 }
 
 QString FailureText(OcrTestFailure failure, const std::string &dictionaryPath,
-                    const std::string &tessdataDir) {
+                    const OcrTestPlaces &places) {
   switch (failure) {
   case OcrTestFailure::EmptyRange:
     return QStringLiteral("测试范围内没有图像");
   case OcrTestFailure::DictionaryUnreadable:
     return QStringLiteral("无法读取字库文件：%1").arg(FromSystem(dictionaryPath));
   case OcrTestFailure::CopyFailed:
-    return QStringLiteral("无法把字库复制到目录：%1").arg(QString::fromStdString(tessdataDir));
+    return QStringLiteral("无法把字库复制到目录：%1").arg(QString::fromStdString(places.tessdataDir));
   case OcrTestFailure::RecognizerFailed:
     return QStringLiteral("无法加载字库：文件已损坏，或不适用于所选的引擎");
+  case OcrTestFailure::CheckerUnavailable:
+    return QStringLiteral("无法检查字库：找不到程序 %1").arg(QString::fromStdString(places.checker));
   case OcrTestFailure::None:
     break;
   }
@@ -53,7 +55,8 @@ QString FailureText(OcrTestFailure failure, const std::string &dictionaryPath,
 
 OcrTestRunner::OcrTestRunner(QWidget *window, const MainWindowControls &controls,
                              std::string tessdataDir, MessageSink showMessage, QObject *parent)
-    : QObject(parent), window_(window), controls_(controls), tessdataDir_(std::move(tessdataDir)),
+    : QObject(parent), window_(window), controls_(controls),
+      places_(OcrTestPlacesBeside(tessdataDir)),
       showMessage_(std::move(showMessage)) {}
 
 OcrTestRunner::~OcrTestRunner() {
@@ -133,9 +136,9 @@ void OcrTestRunner::OnStartTest() {
 void OcrTestRunner::StartWorker(std::unique_ptr<OcrTestJob> job) {
   auto handoff = std::make_shared<Handoff>();
   handoff_ = handoff;
-  worker_ = std::thread([this, handoff, job = std::move(job), dir = tessdataDir_]() mutable {
+  worker_ = std::thread([this, handoff, job = std::move(job), places = places_]() mutable {
     const std::string dictionaryPath = job->dictionaryPath;
-    const OcrTestOutcome outcome = RunOcrTest(std::move(job), dir);
+    const OcrTestOutcome outcome = RunOcrTest(std::move(job), places);
     std::unique_lock lock(handoff->mutex);
     if (handoff->abandoned)
       return;
@@ -143,7 +146,7 @@ void OcrTestRunner::StartWorker(std::unique_ptr<OcrTestJob> job) {
     // the same lock before the runner goes, so `this` is alive here.
     QMetaObject::invokeMethod(
         this,
-        [this, handoff, outcome, message = FailureText(outcome.failure, dictionaryPath, dir)] {
+        [this, handoff, outcome, message = FailureText(outcome.failure, dictionaryPath, places)] {
           Deliver(handoff, outcome, message);
         },
         Qt::QueuedConnection);

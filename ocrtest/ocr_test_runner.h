@@ -42,8 +42,10 @@ public:
   // runner reads and writes these controls of the window: workspaceView,
   // method, threshold, maximum, dataPath, range, engine, testPsm, splitType,
   // ocrCommand, whitelist, script, result, startTestButton.
-  // `tessdataDir` is where dictionaries are copied for a test. Without a
-  // message sink the usual warning box is shown.
+  // `tessdataDir` is the program directory's tessdata/: a test copies its
+  // dictionary into a folder of its own there (or in tmp/ beside it) and
+  // tries it first with the checker beside it (OcrTestPlacesBeside).
+  // Without a message sink the usual warning box is shown.
   OcrTestRunner(QWidget *window, const MainWindowControls &controls, std::string tessdataDir,
                 MessageSink showMessage = {}, QObject *parent = nullptr);
   // Waits for a running test as Shutdown does; touches no widget.
@@ -75,6 +77,9 @@ public:
   // The snippet exactly as formatted (system code page, CR LF line ends);
   // edit 1025 shows it, though a text edit keeps only line breaks.
   const std::string &scriptSnippet() const { return snippet_; }
+  const OcrTestPlaces &places() const { return places_; }
+  // For tests: a checker elsewhere, or a shorter wait for it.
+  void SetPlaces(const OcrTestPlaces &places) { places_ = places; }
   // From the start of a test until the window has handled its result.
   bool testRunning() const;
   // The recognition has ended and its result waits for the window's event
@@ -93,7 +98,7 @@ private:
 
   QPointer<QWidget> window_;
   MainWindowControls controls_;
-  std::string tessdataDir_;
+  OcrTestPlaces places_;
   MessageSink showMessage_;
   RangeCaptureStarter startRangeCapture_;
 

@@ -1,5 +1,6 @@
 #include "workbench/main_window_controls.h"
 
+#include "ocrtest/script_edit.h"
 #include "workbench/control_ids.h"
 #include "workbench/embedded_views.h"
 #include "workbench/main_window_layout.h"
@@ -20,8 +21,9 @@
 
 namespace {
 
-QPlainTextEdit *MultiLineEdit(QWidget *parent, bool readOnly) {
-  auto *edit = new QPlainTextEdit(parent);
+QPlainTextEdit *MultiLineEdit(QWidget *parent, bool readOnly, int id = ControlId::None) {
+  // The script snippet box copies its text with CR LF line ends, as scripts want them.
+  auto *edit = id == ControlId::ScriptEdit ? new CScriptEdit(parent) : new QPlainTextEdit(parent);
   edit->setReadOnly(readOnly);
   edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   return edit;
@@ -59,7 +61,7 @@ QWidget *MakeControl(const LayoutControl &control, QWidget *parent) {
   case ControlKind::MultiLineEdit:
     return MultiLineEdit(parent, false);
   case ControlKind::ReadOnlyMultiLineEdit:
-    return MultiLineEdit(parent, true);
+    return MultiLineEdit(parent, true, control.id);
   case ControlKind::DropDownList: {
     auto *combo = new QComboBox(parent);
     combo->setMaxVisibleItems(13); // every PSM without scrolling

@@ -3,6 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
 namespace {
 
 TEST(SettingsStore, MissingFileGivesDefaultsAndIsLookedForAgain) {
@@ -138,6 +153,191 @@ TEST(SettingsStore, UnwritableFileKeepsTheValueInMemory) {
   SettingsStore store(dir.File("no-such-dir/runeforge.cfg"));
   store.SetSettingInt("psm", 4);
   EXPECT_EQ(store.GetSettingInt("psm", 6), 4);
+}
+
+// Fault injection for the rewrite: a child process writes the settings and is
+// killed by the kernel (a seccomp filter) at its first system call of one
+// kind, as a crash or a kill -9 at exactly that moment would end it.
+namespace kill_at {
+
+#if defined(__x86_64__)
+constexpr unsigned kArch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+constexpr unsigned kArch = AUDIT_ARCH_AARCH64;
+#else
+constexpr unsigned kArch = 0;
+#endif
+
+// Ends the calling process at its next system call numbered `nr`, or, with
+// `flagsArg` >= 0, only when that argument holds all of `flags`.
+bool KillAtSyscall(int nr, int flagsArg = -1, unsigned flags = 0) {
+  std::vector<sock_filter> prog = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(nr), 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  if (flagsArg >= 0) {
+    // The low 32 bits of the argument on a little-endian machine.
+    prog.push_back(BPF_STMT(BPF_LD | BPF_W | BPF_ABS,
+                            static_cast<unsigned>(offsetof(seccomp_data, args) + 8 * flagsArg)));
+    prog.push_back(BPF_STMT(BPF_ALU | BPF_AND | BPF_K, flags));
+    prog.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, flags, 1, 0));
+    prog.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+  }
+  prog.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
+  sock_fprog program{static_cast<unsigned short>(prog.size()), prog.data()};
+  return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+         prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Runs `work` in a child process; its wait status, or -1 when it did not end
+// within `seconds` (it is then killed).
+int RunInChild(const std::function<void()> &work, int seconds = 20) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    work();
+    _exit(0);
+  }
+  int status = 0;
+  for (int i = 0; i < seconds * 100; ++i) {
+    if (waitpid(pid, &status, WNOHANG) == pid)
+      return status;
+    usleep(10000);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+} // namespace kill_at
+
+TEST(SettingsStore, AWriteKilledAtAnyStepLeavesTheOldOrTheNewFileWhole) {
+  if (kill_at::kArch == 0)
+    GTEST_SKIP() << "no seccomp architecture code for this machine";
+  const std::string before = "{\n   \"dict_path\" : \"/home/u/out.traineddata\",\n"
+                             "   \"sample_path\" : \"/home/u/samples.txt\",\n"
+                             "   \"thpos\" : \"150\"\n}\n";
+  const std::string after = "{\n   \"dict_path\" : \"/home/u/out.traineddata\",\n"
+                            "   \"sample_path\" : \"/home/u/samples.txt\",\n"
+                            "   \"thpos\" : \"200\"\n}\n";
+  const struct {
+    const char *step;
+    int nr;
+    int flagsArg;
+    unsigned flags;
+    const std::string &expected;
+    bool oneOfSeveral = false; // the libc renames by one of these calls
+  } cases[] = {
+      // Before the new file is in place the old one is untouched; a write in
+      // place would be empty or half written here.
+      {"write", SYS_write, -1, 0, before},
+      {"fsync", SYS_fsync, -1, 0, before},
+      {"close", SYS_close, -1, 0, before},
+      {"renameat2", SYS_renameat2, -1, 0, before, true},
+#ifdef SYS_rename
+      {"rename", SYS_rename, -1, 0, before, true},
+#endif
+      {"renameat", SYS_renameat, -1, 0, before, true},
+      // Once renamed (the directory is opened to sync it) the new file is whole.
+      {"open the directory", SYS_openat, 2, O_DIRECTORY, after},
+  };
+  int renamesKilled = 0;
+  for (const auto &c : cases) {
+    TempDir dir;
+    dir.Write("runeforge.cfg", before);
+    const int status = kill_at::RunInChild([&] {
+      SettingsStore store(dir.File("runeforge.cfg"));
+      std::string thpos;
+      store.GetSetting("thpos", thpos); // loads the file, as the window does first
+      if (!kill_at::KillAtSyscall(c.nr, c.flagsArg, c.flags))
+        _exit(3);
+      store.SetSetting("thpos", "200");
+    });
+    ASSERT_NE(status, -1) << c.step;
+    ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << "seccomp refused";
+    if (!WIFSIGNALED(status)) {
+      EXPECT_TRUE(c.oneOfSeveral) << c.step << " was never reached";
+      EXPECT_EQ(dir.Read("runeforge.cfg"), after) << c.step;
+      continue;
+    }
+    renamesKilled += c.oneOfSeveral;
+    EXPECT_EQ(WTERMSIG(status), SIGSYS) << c.step;
+    EXPECT_EQ(dir.Read("runeforge.cfg"), c.expected) << "killed at " << c.step;
+    // A later start reads whichever file is there as usual.
+    SettingsStore again(dir.File("runeforge.cfg"));
+    EXPECT_EQ(again.GetSettingInt("thpos", 0), c.expected == before ? 150 : 200) << c.step;
+  }
+  EXPECT_EQ(renamesKilled, 1);
+}
+
+TEST(SettingsStore, AWriteReachesTheFileOnlyByRenamingAWholeOne) {
+  TempDir dir;
+  dir.Write("runeforge.cfg", "{\"psm\": \"7\"}");
+  chmod(dir.File("runeforge.cfg").c_str(), 0640);
+  struct stat old {};
+  ASSERT_EQ(stat(dir.File("runeforge.cfg").c_str(), &old), 0);
+  SettingsStore store(dir.File("runeforge.cfg"));
+  EXPECT_EQ(store.GetSettingInt("psm", 6), 7);
+  store.SetSettingInt("psm", 4);
+  struct stat now {};
+  ASSERT_EQ(stat(dir.File("runeforge.cfg").c_str(), &now), 0);
+  EXPECT_NE(now.st_ino, old.st_ino) << "a new file renamed into place, not the old one rewritten";
+  EXPECT_EQ(now.st_mode & 0777, 0640u) << "the user's permission bits stay";
+  EXPECT_EQ(dir.Read("runeforge.cfg"), "{\n   \"psm\" : \"4\"\n}\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("runeforge.cfg.tmp")));
+}
+
+// Something other than a regular file under the settings name: the window
+// writes every setting as it closes, and must neither block nor write there.
+TEST(SettingsStore, NoRegularFileNoWriteNoHang) {
+  const struct {
+    const char *what;
+    bool fifo, readerWaiting;
+  } cases[] = {
+      {"a FIFO nobody reads", true, false},
+      {"a FIFO with a reader waiting", true, true},
+      {"a directory", false, false},
+  };
+  for (const auto &c : cases) {
+    TempDir dir;
+    const std::string path = dir.File("runeforge.cfg");
+    if (c.fifo)
+      ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    else
+      std::filesystem::create_directory(path);
+    const int reader = c.readerWaiting ? open(path.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+
+    const int status = kill_at::RunInChild(
+        [&] {
+          SettingsStore store(path);
+          if (store.GetSettingInt("psm", 6) != 6)
+            _exit(5);
+          for (const char *key : {"psm", "engine", "thpos"}) // the close sequence, shortened
+            store.SetSettingInt(key, 1);
+          _exit(store.GetSettingInt("psm", 6) == 1 ? 0 : 4);
+        },
+        10);
+    EXPECT_NE(status, -1) << c.what << ": the write blocked";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.what;
+    if (reader >= 0) {
+      char byte = 0;
+      EXPECT_LE(read(reader, &byte, 1), 0) << c.what << ": nothing may be written into it";
+      close(reader);
+    }
+    struct stat info {};
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    EXPECT_EQ(c.fifo ? S_ISFIFO(info.st_mode) : S_ISDIR(info.st_mode), true) << c.what;
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(dir.Dir()))
+      names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"runeforge.cfg"}) << c.what << ": no file beside it";
+    if (!c.fifo) {
+      EXPECT_TRUE(std::filesystem::is_empty(path)) << c.what;
+    }
+  }
 }
 
 } // namespace

@@ -32,6 +32,9 @@ dir="$prefix/lib/glyphwright"
 # The program directory.
 [ -x "$dir/glyphwright" ] || fail "no executable in $dir"
 [ -f "$dir/libmorvexa.so" ] || fail "no libmorvexa.so beside the executable"
+[ -x "$dir/glyphwright-dictcheck" ] || fail "no dictionary checker beside the executable"
+"$dir/glyphwright-dictcheck" "$dir/bin/tessdata" eng 3 3 2>/dev/null ||
+  fail "the installed dictionary checker does not load eng (status $?)"
 readelf -d "$dir/glyphwright" | grep -q 'R.*PATH.*\[\$ORIGIN\]' || fail "the executable's RPATH is not \$ORIGIN"
 for tool in tesseract unicharset_extractor mftraining cntraining combine_tessdata lstmtraining; do
   [ -x "$dir/bin/$tool" ] || fail "bin/$tool is missing or not executable"

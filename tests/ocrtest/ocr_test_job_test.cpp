@@ -1,16 +1,28 @@
 // RunOcrTest with Debian's eng data: the dictionary copied under its
-// language's name and gone afterwards, both commands, the whitelist, and the
-// failures that leave no text.
+// language's name into a folder of the test's own and gone afterwards, the
+// user's files left alone, a damaged dictionary tried in the checker first,
+// both commands, the whitelist, and the failures that leave no text.
 #include "app/text_codec.h"
 #include "engine_test_support.h"
 #include "ocrtest/ocr_test_job.h"
+#include "ocrtest/dictionary_copy.h"
 #include "support/temp_dir.h"
+#include "test_dictionaries.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -28,18 +40,38 @@ protected:
   }
   void SetUp() override {
     fs::create_directory(tessdata());
+    fs::create_directory(tmp());
     fs::create_directory(home_.File("data"));
     // eng's data under a name with a further dot: it loads as language "num"
     fs::copy_file(engine_test::tessdataDir() + "/eng.traineddata", dictionary());
   }
 
   std::string tessdata() const { return home_.File("tessdata"); }
+  std::string tmp() const { return home_.File("tmp"); }
   std::string dictionary() const { return home_.File("data/num.font.traineddata"); }
-  std::vector<std::string> tessdataFiles() const {
+  OcrTestPlaces places() const {
+    return {tessdata(), tmp(), ocrtest_test::BuiltChecker(), std::chrono::seconds(60)};
+  }
+  std::vector<std::string> tessdataFiles() const { return Files(tessdata()); }
+  // Every name below `dir` with its bytes, so that any change shows.
+  static std::map<std::string, std::string> Tree(const std::string &dir) {
+    std::map<std::string, std::string> tree;
+    for (const auto &entry : fs::recursive_directory_iterator(dir)) {
+      const std::string name = fs::relative(entry.path(), dir).string();
+      tree[name] = entry.is_regular_file() ? ReadAll(entry.path()) : "<folder>";
+    }
+    return tree;
+  }
+  static std::vector<std::string> Files(const std::string &dir) {
     std::vector<std::string> names;
-    for (const auto &entry : fs::directory_iterator(tessdata()))
+    for (const auto &entry : fs::directory_iterator(dir))
       names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
     return names;
+  }
+  static std::string ReadAll(const fs::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
 
   // A single-line job over a rendered line, as the test button makes it.
@@ -73,7 +105,7 @@ TEST_F(RunOcrTestFixture, BothCommandsReadTheDigitsAndLeaveNoCopy) {
     const char *expected;
   } cases[] = {{0, "4096 735\n"}, {1, "{\"text\":\"4096\""}};
   for (const auto &c : cases) {
-    const OcrTestOutcome outcome = RunOcrTest(Job(dictionary(), c.command), tessdata());
+    const OcrTestOutcome outcome = RunOcrTest(Job(dictionary(), c.command), places());
     EXPECT_EQ(outcome.failure, OcrTestFailure::None);
     ASSERT_TRUE(outcome.hasText) << "command " << c.command;
     EXPECT_NE(outcome.text.find(c.expected), std::string::npos) << outcome.text;
@@ -85,86 +117,222 @@ TEST_F(RunOcrTestFixture, BothCommandsReadTheDigitsAndLeaveNoCopy) {
 TEST_F(RunOcrTestFixture, AChineseDictionaryNameLoads) {
   const std::string path = home_.File("data/\xE6\x95\xB0\xE5\xAD\x97.font.traineddata"); // 数字
   fs::rename(dictionary(), path);
-  const OcrTestOutcome outcome = RunOcrTest(Job(path, 0), tessdata());
+  const OcrTestOutcome outcome = RunOcrTest(Job(path, 0), places());
   ASSERT_TRUE(outcome.hasText) << static_cast<int>(outcome.failure);
   EXPECT_EQ(outcome.text, "4096 735\n");
   EXPECT_TRUE(tessdataFiles().empty());
 }
 
-TEST_F(RunOcrTestFixture, ADictionaryAlreadyInPlaceIsUsedAndSurvives) {
-  const std::string inPlace = tessdata() + "/num.traineddata";
-  fs::rename(dictionary(), inPlace);
-  const OcrTestOutcome outcome = RunOcrTest(Job(inPlace, 0), tessdata());
-  EXPECT_TRUE(outcome.hasText);
-  EXPECT_TRUE(fs::exists(inPlace));
-  EXPECT_EQ(fs::file_size(inPlace), fs::file_size(engine_test::tessdataDir() + "/eng.traineddata"));
+// A test removes only what it made: the user's dictionaries in tessdata/,
+// under the language's name or as the dictionary itself, stay byte for byte,
+// and the dictionary chosen is the one read.
+TEST_F(RunOcrTestFixture, TheUsersFilesInTessdataStay) {
+  const std::string kept = "the user's own num data, not a dictionary";
+  const struct {
+    const char *what;
+    std::string dictionary;      // the file the test is asked to use
+    std::string tessdataName;    // where the chosen dictionary lies in tessdata/, if there
+    bool keepNum;                // tessdata/num.traineddata is a file of the user's
+  } cases[] = {
+      {"a kept num.traineddata while num.font.traineddata is tested", dictionary(), "", true},
+      {"the dictionary itself in tessdata/", tessdata() + "/num.traineddata", "num.traineddata",
+       false},
+      {"num.font.traineddata in tessdata/ beside a kept num.traineddata",
+       tessdata() + "/num.font.traineddata", "num.font.traineddata", true},
+  };
+  for (const auto &c : cases) {
+    fs::remove_all(tessdata());
+    fs::create_directory(tessdata());
+    if (!c.tessdataName.empty())
+      fs::copy_file(dictionary(), tessdata() + "/" + c.tessdataName);
+    if (c.keepNum)
+      home_.Write("tessdata/num.traineddata", kept);
+    const auto before = Tree(tessdata());
+
+    const OcrTestOutcome outcome = RunOcrTest(Job(c.dictionary, 0), places());
+    EXPECT_EQ(outcome.failure, OcrTestFailure::None) << c.what;
+    EXPECT_EQ(outcome.text, "4096 735\n") << c.what << ": the chosen dictionary is read";
+    EXPECT_EQ(Tree(tessdata()), before) << c.what;
+    EXPECT_TRUE(Files(tmp()).empty()) << c.what;
+  }
 }
 
-TEST_F(RunOcrTestFixture, ALeftoverUnderTheLanguagesNameIsReplacedAndRemoved) {
-  home_.Write("tessdata/num.traineddata", "left over from a test that never ended");
-  const OcrTestOutcome outcome = RunOcrTest(Job(dictionary(), 0), tessdata());
-  EXPECT_TRUE(outcome.hasText) << "the dictionary was tested, not the leftover";
-  EXPECT_TRUE(tessdataFiles().empty());
+// tessdata/ may be a link to a folder of other data: the test's folder is
+// then made in tmp/, never through the link, and with tmp/ a link as well
+// there is no place for it and nothing is touched.
+TEST_F(RunOcrTestFixture, LinkedDataFoldersAreNeverFollowed) {
+  const std::string other = home_.File("other data");
+  const std::string otherTmp = home_.File("other tmp");
+  fs::create_directory(other);
+  fs::create_directory(otherTmp);
+  home_.Write("other data/num.traineddata", "someone else's num data");
+  home_.Write("other data/eng.traineddata", "someone else's eng data");
+  fs::remove(tessdata());
+  fs::create_directory_symlink(other, tessdata());
+  const auto before = Tree(other);
+
+  const struct {
+    const char *what;
+    bool tmpIsLink;
+    OcrTestFailure failure;
+  } cases[] = {
+      {"tessdata/ a link, tmp/ a folder", false, OcrTestFailure::None},
+      {"both links", true, OcrTestFailure::CopyFailed},
+  };
+  for (const auto &c : cases) {
+    if (c.tmpIsLink) {
+      fs::remove(tmp());
+      fs::create_directory_symlink(otherTmp, tmp());
+    }
+    const OcrTestOutcome outcome = RunOcrTest(Job(dictionary(), 0), places());
+    EXPECT_EQ(outcome.failure, c.failure) << c.what;
+    EXPECT_EQ(outcome.hasText, c.failure == OcrTestFailure::None) << c.what;
+    EXPECT_EQ(Tree(other), before) << c.what;
+    EXPECT_TRUE(Files(otherTmp).empty()) << c.what;
+    EXPECT_TRUE(Files(tmp()).empty()) << c.what;
+    EXPECT_TRUE(fs::is_symlink(tessdata())) << c.what;
+  }
+}
+
+// A file on which Tesseract aborts inside its initialisation: the checker
+// dies of it, the test reports the dictionary as unusable, and this process
+// (the window's) goes on and can test a sound dictionary next.
+TEST_F(RunOcrTestFixture, ADictionaryThatAbortsTheEngineEndsOnlyTheChecker) {
+  const std::string damaged = home_.File("data/damaged.traineddata");
+  ASSERT_TRUE(ocrtest_test::MakeDictionaryWithForeignCutoff(damaged));
+
+  // The fixture really kills whoever loads it.
+  fs::create_directory(home_.File("probe"));
+  fs::copy_file(damaged, home_.File("probe/damaged.traineddata"));
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl(ocrtest_test::BuiltChecker().c_str(), "glyphwright-dictcheck",
+          home_.File("probe").c_str(), "damaged", "7", "3", static_cast<char *>(nullptr));
+    _exit(99);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFSIGNALED(status)) << "status " << status;
+
+  for (int engineMode : {0, 3}) {
+    const OcrTestOutcome outcome =
+        RunOcrTest([&] {
+          auto job = Job(damaged, 0);
+          job->engineMode = engineMode;
+          return job;
+        }(),
+                   places());
+    EXPECT_EQ(outcome.failure, OcrTestFailure::RecognizerFailed) << "engine mode " << engineMode;
+    EXPECT_FALSE(outcome.hasText);
+    EXPECT_TRUE(tessdataFiles().empty()) << "no copy left behind";
+  }
+  EXPECT_EQ(RunOcrTest(Job(dictionary(), 0), places()).text, "4096 735\n");
+}
+
+// A test killed mid-way leaves its folder; the next test removes it, and
+// leaves the folder of a test still running, and anything not ours.
+TEST_F(RunOcrTestFixture, FoldersOfTestsThatNeverEndedAreRemovedNextTime) {
+  for (const char *folder : {"ocrtest-dead", "ocrtest-running", "ocrtest-notes"})
+    fs::create_directory(tessdata() + "/" + folder);
+  home_.Write("tessdata/ocrtest-dead/num.traineddata", "left by a killed test");
+  home_.Write("tessdata/ocrtest-running/eng.traineddata", "in use");
+  home_.Write("tessdata/ocrtest-notes/notes.txt", "the user's");
+  home_.Write("tessdata/ocrtest-notes/num.traineddata", "left by a killed test");
+  home_.Write("tessdata/ocrtest-file", "not a folder");
+  // A running test holds its folder locked.
+  const int running = open((tessdata() + "/ocrtest-running").c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(running, 0);
+  ASSERT_EQ(flock(running, LOCK_EX), 0);
+
+  const OcrTestOutcome outcome = RunOcrTest(Job(dictionary(), 0), places());
+  close(running);
+  EXPECT_TRUE(outcome.hasText);
+  EXPECT_EQ(tessdataFiles(),
+            (std::vector<std::string>{"ocrtest-file", "ocrtest-notes", "ocrtest-running"}));
+  EXPECT_EQ(Files(tessdata() + "/ocrtest-notes"), std::vector<std::string>{"notes.txt"});
+  EXPECT_EQ(Files(tessdata() + "/ocrtest-running"), std::vector<std::string>{"eng.traineddata"});
 }
 
 TEST_F(RunOcrTestFixture, TheWhitelistRestrictsWhatIsRead) {
   auto digits = Job(dictionary(), 0);
   digits->whitelist = "0123456789";
-  EXPECT_EQ(RunOcrTest(std::move(digits), tessdata()).text, "4096 735\n");
+  EXPECT_EQ(RunOcrTest(std::move(digits), places()).text, "4096 735\n");
 
   auto letters = Job(dictionary(), 0, *letters_);
   letters->whitelist = "0123456789";
-  const OcrTestOutcome restricted = RunOcrTest(std::move(letters), tessdata());
+  const OcrTestOutcome restricted = RunOcrTest(std::move(letters), places());
   EXPECT_FALSE(HasLetter(restricted.text)) << restricted.text;
-  EXPECT_NE(RunOcrTest(Job(dictionary(), 0, *letters_), tessdata()).text.find("HELLO"),
+  EXPECT_NE(RunOcrTest(Job(dictionary(), 0, *letters_), places()).text.find("HELLO"),
             std::string::npos)
       << "without the whitelist the letters are read";
 }
 
 TEST_F(RunOcrTestFixture, FailuresGiveNoTextAndLeaveNoCopy) {
   home_.Write("data/broken.traineddata", std::string(4096, 'x'));
+  ASSERT_EQ(mkfifo(home_.File("data/fifo.traineddata").c_str(), 0600), 0);
+  home_.Write("hanging checker", "#!/bin/sh\nexec sleep 60\n");
+  fs::permissions(home_.File("hanging checker"), fs::perms::owner_all);
   struct Case {
     const char *what;
     std::unique_ptr<OcrTestJob> job;
-    std::string dataDir;
+    OcrTestPlaces places;
     OcrTestFailure failure;
   };
+  auto placesWith = [&](auto change) {
+    OcrTestPlaces p = places();
+    change(p);
+    return p;
+  };
+  const OcrTestPlaces noDataDirectory =
+      placesWith([&](OcrTestPlaces &p) { p.tessdataDir = p.tempDir = home_.File("missing"); });
+  const OcrTestPlaces noChecker =
+      placesWith([&](OcrTestPlaces &p) { p.checker = home_.File("missing"); });
+  const OcrTestPlaces hangingChecker = placesWith([&](OcrTestPlaces &p) {
+    p.checker = home_.File("hanging checker");
+    p.checkTimeout = std::chrono::milliseconds(300);
+  });
   auto with = [&](std::unique_ptr<OcrTestJob> job, auto change) {
     change(*job);
     return job;
   };
   Case cases[] = {
-      {"missing dictionary", Job(home_.File("data/none.traineddata"), 0), tessdata(),
+      {"missing dictionary", Job(home_.File("data/none.traineddata"), 0), places(),
        OcrTestFailure::DictionaryUnreadable},
-      {"a folder as dictionary", Job(home_.File("data"), 0), tessdata(),
+      {"a folder as dictionary", Job(home_.File("data"), 0), places(),
        OcrTestFailure::DictionaryUnreadable},
-      {"broken dictionary", Job(home_.File("data/broken.traineddata"), 0), tessdata(),
+      {"a FIFO as dictionary (no writer: must not block)",
+       Job(home_.File("data/fifo.traineddata"), 0), places(),
+       OcrTestFailure::DictionaryUnreadable},
+      {"broken dictionary", Job(home_.File("data/broken.traineddata"), 0), places(),
        OcrTestFailure::RecognizerFailed},
       {"legacy engine of an LSTM-only dictionary",
-       with(Job(dictionary(), 0), [](OcrTestJob &j) { j.engineMode = 0; }), tessdata(),
+       with(Job(dictionary(), 0), [](OcrTestJob &j) { j.engineMode = 0; }), places(),
        OcrTestFailure::RecognizerFailed},
       {"no engine mode chosen",
-       with(Job(dictionary(), 0), [](OcrTestJob &j) { j.engineMode = -1; }), tessdata(),
+       with(Job(dictionary(), 0), [](OcrTestJob &j) { j.engineMode = -1; }), places(),
        OcrTestFailure::RecognizerFailed},
-      {"no data directory", Job(dictionary(), 0), home_.File("missing"),
-       OcrTestFailure::CopyFailed},
-      {"command -1", Job(dictionary(), -1), tessdata(), OcrTestFailure::None},
-      {"command 2", Job(dictionary(), 2), tessdata(), OcrTestFailure::None},
+      {"no data directory", Job(dictionary(), 0), noDataDirectory, OcrTestFailure::CopyFailed},
+      {"no checker", Job(dictionary(), 0), noChecker, OcrTestFailure::CheckerUnavailable},
+      {"a checker that never ends", Job(dictionary(), 0), hangingChecker,
+       OcrTestFailure::RecognizerFailed},
+      {"command -1", Job(dictionary(), -1), places(), OcrTestFailure::None},
+      {"command 2", Job(dictionary(), 2), places(), OcrTestFailure::None},
       {"level -1 with ocrTextExJ",
-       with(Job(dictionary(), 1), [](OcrTestJob &j) { j.resultLevel = -1; }), tessdata(),
+       with(Job(dictionary(), 1), [](OcrTestJob &j) { j.resultLevel = -1; }), places(),
        OcrTestFailure::None},
       {"a range with no pixels",
        with(Job(dictionary(), 0), [](OcrTestJob &j) { j.mask.clear(), j.width = j.height = 0; }),
-       tessdata(), OcrTestFailure::EmptyRange},
+       places(), OcrTestFailure::EmptyRange},
       {"a mask shorter than its size",
        with(Job(dictionary(), 0), [](OcrTestJob &j) { j.mask.resize(j.mask.size() / 2); }),
-       tessdata(), OcrTestFailure::EmptyRange},
+       places(), OcrTestFailure::EmptyRange},
   };
   for (Case &c : cases) {
-    const OcrTestOutcome outcome = RunOcrTest(std::move(c.job), c.dataDir);
+    const OcrTestOutcome outcome = RunOcrTest(std::move(c.job), c.places);
     EXPECT_FALSE(outcome.hasText) << c.what;
     EXPECT_EQ(outcome.failure, c.failure) << c.what;
     EXPECT_TRUE(tessdataFiles().empty()) << c.what;
+    EXPECT_TRUE(Files(tmp()).empty()) << c.what;
   }
 }
 

@@ -7,6 +7,7 @@
 #include "ocrtest/ocr_test_runner.h"
 #include "ocrtest/script_edit.h"
 #include "support/temp_dir.h"
+#include "test_dictionaries.h"
 #include "workspace/binar_ctrl.h"
 
 #include <QApplication>
@@ -82,6 +83,8 @@ protected:
   void SetUp() override {
     fs::create_directory(tessdata());
     fs::copy_file(engine_test::tessdataDir() + "/eng.traineddata", dictionary());
+    // The program directory's checker beside tessdata/, as the build lays it out.
+    fs::create_symlink(ocrtest_test::BuiltChecker(), home_.File("glyphwright-dictcheck"));
 
     window_ = std::make_unique<TestWindow>();
     c_.workspaceView = new CBinarCtrl(window_.get());
@@ -259,6 +262,8 @@ TEST_F(OcrTestArea, ANewTestCanStartFromTheResultHandler) {
 TEST_F(OcrTestArea, FailuresKeepTheOldTextReenableTheButtonAndSayWhy) {
   LoadLine("42");
   home_.Write("broken.traineddata", std::string(2048, 'x'));
+  // Tesseract aborts on this one: only the checker may die of it.
+  ASSERT_TRUE(ocrtest_test::MakeDictionaryWithForeignCutoff(home_.File("damaged.traineddata")));
   const struct {
     std::string path;
     int engineMode;
@@ -269,6 +274,8 @@ TEST_F(OcrTestArea, FailuresKeepTheOldTextReenableTheButtonAndSayWhy) {
       {home_.File("broken.traineddata"), 3,
        QStringLiteral("无法加载字库：文件已损坏，或不适用于所选的引擎")},
       {dictionary(), 0, QStringLiteral("无法加载字库：文件已损坏，或不适用于所选的引擎")},
+      {home_.File("damaged.traineddata"), 3,
+       QStringLiteral("无法加载字库：文件已损坏，或不适用于所选的引擎")},
   };
   for (const auto &c : cases) {
     window_->delivered.clear();

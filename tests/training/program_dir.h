@@ -33,6 +33,8 @@ public:
       fs::create_symlink(fs::canonical(built + tool), root_ + "bin/" + tool);
     for (const char *item : {"eng.traineddata", "chi_sim.traineddata", "configs", "tessconfigs"})
       fs::create_symlink(fs::canonical(built + "tessdata/" + item), root_ + "bin/tessdata/" + item);
+    // The dictionary checker an OCR test runs lies beside the executable.
+    fs::create_symlink(GLYPHWRIGHT_PROGRAM_DIR "/glyphwright-dictcheck", root_ + "glyphwright-dictcheck");
     PrepareWorkEnvironmentAt(root_);
   }
   ~ProgramDir() { std::filesystem::current_path(savedCwd_); }
