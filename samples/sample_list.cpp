@@ -264,8 +264,8 @@ void CSampleList::SetPreviewSize(QSize size) {
 }
 
 bool CSampleList::Preview(const std::string &key, const QString &data) {
-  const QImage bitmap = previewSize_.isValid() ? DotMatrixToBitmap(key, previewSize_)
-                                               : DotMatrixToBitmap(key);
+  const QImage bitmap =
+      previewSize_.isValid() ? DotMatrixToBitmap(key, previewSize_) : DotMatrixToBitmap(key);
   if (bitmap.isNull())
     return false;
   currentKey_ = key;

@@ -104,7 +104,7 @@ private:
   PathChooser pathChooser_;
   QString currentSample_;
   std::string currentKey_; // currentSample_ as the store has it
-  QSize previewSize_; // invalid: the pictures' own default limit
+  QSize previewSize_;      // invalid: the pictures' own default limit
   // Files (file-system paths) that a rewrite would lose data of: copied to a
   // backup before they are first written.
   std::set<std::string> keepBeforeWrite_;

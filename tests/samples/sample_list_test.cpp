@@ -269,8 +269,8 @@ TEST_F(SampleListTest, RowsWithUndecodableKeyBytesAreDeletedAndRelabelledByTheir
 
 TEST_F(SampleListTest, AnOverLongLabelIsSkippedAndToldLikeOtherBadElements) {
   const std::string huge(16 << 20, 'x');
-  const std::string file = R"([{"desc":"0f$1$0.0.4$4","name":")" + huge +
-                           R"("},{"desc":"15$1$0.0.3$3","name":"b"}])";
+  const std::string file =
+      R"([{"desc":"0f$1$0.0.4$4","name":")" + huge + R"("},{"desc":"15$1$0.0.3$3","name":"b"}])";
   Load("samples.txt", file);
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].contains(QStringLiteral("有 1 个条目"))) << messages[0].toStdString();

@@ -5,9 +5,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QValidator>
@@ -191,8 +191,8 @@ QRect GroupPart(QGroupBox *group, QStyle::SubControl part) {
 // The pixels a left- and top-aligned label inks.
 QRect LabelInk(const QLabel *label) {
   const QFontMetrics metrics = label->fontMetrics();
-  return metrics.tightBoundingRect(label->text()).translated(label->pos() +
-                                                             QPoint(0, metrics.ascent()));
+  return metrics.tightBoundingRect(label->text())
+      .translated(label->pos() + QPoint(0, metrics.ascent()));
 }
 
 TEST_F(LayoutTest, GroupTitlesAndFrameLinesLeaveEveryLabelReadable) {
