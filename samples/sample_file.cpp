@@ -94,8 +94,6 @@ std::string_view BoundStringLiterals(std::string_view text, std::string &storage
     if (length > limit + 2) {
       const size_t next = SkipSpaceAndComments(text, end);
       const bool isMemberName = next < text.size() && text[next] == ':';
-      if (storage.empty())
-        storage.reserve(text.size() / 2);
       storage.append(text.substr(copiedUpTo, at - copiedUpTo));
       storage.append(isMemberName ? "\"\"" : "null");
       copiedUpTo = end;
