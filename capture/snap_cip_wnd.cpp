@@ -258,6 +258,10 @@ void CSnapCipWnd::Finish() {
   r.top = std::clamp(r.top, 0, screenRect_.bottom);
   r.bottom = std::clamp(r.bottom, 0, screenRect_.bottom);
   Dismiss();
+  // No area, nothing to report. (A 0 x 0 QRect is null, and copying a null
+  // rectangle out of an image copies all of it: the whole screen.)
+  if (r.IsEmpty())
+    return;
 
   const QRect local = ToQRect(r);
   const QRect global = local.translated(screenOrigin_);

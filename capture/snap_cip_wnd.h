@@ -3,7 +3,8 @@
 // the user marks one rectangle. Mode 0 hands the marked picture to the owner
 // (WM_CAPTURE_DONE with a CaptureResult), mode 1 only the rectangle
 // (WM_RANGE_SELECTED with a QRect); both in global screen coordinates,
-// normalized. A right click closes it without a result.
+// normalized. A right click, or a double click while the selection has no
+// area, closes it without a result.
 #include "capture/capture_layout.h"
 #include "capture/cursor_clip.h"
 #include "capture/x_rect_tracker.h"

@@ -32,11 +32,97 @@ std::optional<std::string> StringMember(const Json::Value &element, const char *
   return text;
 }
 
+// Skips the white space and comments the JSON reader skips; returns where
+// the next token starts (or the end).
+size_t SkipSpaceAndComments(std::string_view text, size_t at) {
+  while (at < text.size()) {
+    const char c = text[at];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      ++at;
+    } else if (c == '/' && at + 1 < text.size() && text[at + 1] == '/') {
+      const size_t end = text.find('\n', at + 2);
+      at = end == std::string_view::npos ? text.size() : end + 1;
+    } else if (c == '/' && at + 1 < text.size() && text[at + 1] == '*') {
+      const size_t end = text.find("*/", at + 2);
+      at = end == std::string_view::npos ? text.size() : end + 2;
+    } else {
+      break;
+    }
+  }
+  return at;
+}
+
+// Where the string literal opening at `quote` ends (one past its closing
+// quote), read as the JSON reader reads it: a backslash takes the next byte
+// with it. Nothing for a literal that is never closed.
+std::optional<size_t> StringLiteralEnd(std::string_view text, size_t quote) {
+  size_t at = quote + 1;
+  while (at < text.size()) {
+    const char c = text[at++];
+    if (c == '\\')
+      ++at;
+    else if (c == '"')
+      return at;
+  }
+  return std::nullopt;
+}
+
+// The text with every over-long string literal replaced before the JSON
+// reader sees it: a value by null, which makes its element one that is
+// skipped, and a member name by "", which keeps the file valid. The text
+// itself when nothing is too long, which is the usual case.
+std::string_view BoundStringLiterals(std::string_view text, std::string &storage) {
+  storage.clear();
+  size_t copiedUpTo = 0;
+  size_t at = 0;
+  bool afterName = false; // just read the member name "name" and its ':'
+  std::string_view lastString;
+  bool lastWasString = false;
+  while ((at = SkipSpaceAndComments(text, at)) < text.size()) {
+    const char c = text[at];
+    if (c != '"') {
+      afterName = c == ':' && lastWasString && lastString == "name";
+      lastWasString = false;
+      ++at;
+      continue;
+    }
+    const std::optional<size_t> closed = StringLiteralEnd(text, at);
+    // Unclosed: the text is broken JSON as it stands, and must stay so.
+    if (!closed)
+      break;
+    const size_t end = *closed;
+    const size_t length = end - at;
+    const size_t limit = afterName ? kMaxLabelInFile : kMaxDataStringInFile;
+    // Quotes included in `length`, not in the limit.
+    if (length > limit + 2) {
+      const size_t next = SkipSpaceAndComments(text, end);
+      const bool isMemberName = next < text.size() && text[next] == ':';
+      storage.append(text.substr(copiedUpTo, at - copiedUpTo));
+      storage.append(isMemberName ? "\"\"" : "null");
+      copiedUpTo = end;
+      lastString = {};
+    } else {
+      lastString = length >= 2 ? text.substr(at + 1, length - 2) : std::string_view();
+    }
+    lastWasString = true;
+    afterName = false;
+    at = end;
+  }
+  if (copiedUpTo == 0)
+    return text;
+  storage.append(text.substr(copiedUpTo));
+  return storage;
+}
+
 } // namespace
 
-SampleParseResult ParseSampleText(std::string_view text, SampleStore &store) {
+SampleParseResult ParseSampleText(std::string_view fileText, SampleStore &store) {
   SampleParseResult result;
   try {
+    // One label of 64 MB would take the JSON reader seconds and the list
+    // far longer: over-long strings are never read.
+    std::string bounded;
+    const std::string_view text = BoundStringLiterals(fileText, bounded);
     Json::Value root;
     Json::Reader reader;
     if (!reader.parse(text.data(), text.data() + text.size(), root, false))
@@ -55,7 +141,7 @@ SampleParseResult ParseSampleText(std::string_view text, SampleStore &store) {
         desc = StringMember(element, "desc");
         name = StringMember(element, "name");
       }
-      if (!desc || !name) {
+      if (!desc || !name || name->size() > kMaxLabelInFile) {
         ++result.skipped;
         continue;
       }

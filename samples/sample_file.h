@@ -5,15 +5,25 @@
 // the user.
 #include "samples/sample_store.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+// The longest label and data string read from a sample file, in bytes as
+// they stand there (escapes included). Anything longer makes its element one
+// that is skipped: no label needs more (the label edit takes far fewer
+// characters), and the longest data string is that of a 4096 x 4096 box,
+// the largest box the program decodes.
+inline constexpr size_t kMaxLabelInFile = 4096;
+inline constexpr size_t kMaxDataStringInFile = 2 * (4096 * 4096 / 8) + 256;
 
 struct SampleParseResult {
   // The text is a sample file: JSON whose top-level value is an array or
   // null. Broken JSON, an object, a number, a string or a boolean is not.
   bool valid = false;
-  // Elements that are not objects with string members "desc" and "name";
-  // they add nothing.
+  // Elements that are not objects with string members "desc" and "name",
+  // or whose label or data string is longer than the limits above; they add
+  // nothing.
   int skipped = 0;
 };
 

@@ -15,6 +15,9 @@
 #include <QTableWidget>
 #include <utility>
 
+static_assert(CSampleList::kMaxLabelChars * 6 <= kMaxLabelInFile,
+              "a label typed in the edit must read back from the sample file");
+
 namespace {
 
 constexpr int kMenuId = 129;
@@ -45,6 +48,38 @@ QTableWidgetItem *ReadOnlyItem(const QString &text) {
   return item;
 }
 
+// The data cell also keeps the store's key bytes: a key with bytes the code
+// page cannot decode shows U+FFFD, and the shown text no longer converts back
+// to the key.
+constexpr int kKeyRole = Qt::UserRole;
+
+// What the data column shows of a key: a sample of a large box has a data
+// string of megabytes, and laying out such a text takes the list seconds at
+// every paint. The column is far too narrow for more anyway.
+constexpr size_t kShownDataBytes = 1024;
+
+QString ShownData(const std::string &key) {
+  if (key.size() <= kShownDataBytes)
+    return FromSystem(key);
+  return FromSystem(key.substr(0, kShownDataBytes)) + QChar(0x2026);
+}
+
+QTableWidgetItem *DataItem(const std::string &key) {
+  QTableWidgetItem *item = ReadOnlyItem(ShownData(key));
+  item->setData(kKeyRole, QByteArray(key.data(), qsizetype(key.size())));
+  return item;
+}
+
+std::string RowKey(const QTableWidget *list, int row) {
+  const QTableWidgetItem *item = list->item(row, 1);
+  if (item == nullptr)
+    return {};
+  const QVariant key = item->data(kKeyRole);
+  if (key.isValid())
+    return key.toByteArray().toStdString();
+  return ToSystem(item->text());
+}
+
 QString CellText(const QTableWidget *list, int row, int column) {
   const QTableWidgetItem *item = list->item(row, column);
   return item ? item->text() : QString();
@@ -58,6 +93,8 @@ CSampleList::CSampleList(QTableWidget *list, QLineEdit *label, QLineEdit *sample
       store_(store), popupMenu_(new QMenu(owner)) {
   if (list_->columnCount() < 2)
     list_->setColumnCount(2);
+  // Every label typed here reads back from the sample file, escapes and all.
+  label_->setMaxLength(kMaxLabelChars);
 
   popupMenu_->setObjectName(QString::number(kMenuId));
   QAction *remove = popupMenu_->addAction(QStringLiteral("删除"));
@@ -127,7 +164,7 @@ void CSampleList::ReloadSampleList() {
   for (const auto &[desc, name] : store_) {
     --row;
     list_->setItem(row, 0, ReadOnlyItem(FromSystem(name)));
-    list_->setItem(row, 1, ReadOnlyItem(FromSystem(desc)));
+    list_->setItem(row, 1, DataItem(desc));
   }
 
   if (!load.parse.valid) {
@@ -169,12 +206,12 @@ void CSampleList::OnAddSample() {
     return;
   }
 
-  std::string key = ToSystem(currentSample_);
+  std::string key = currentKey_;
   if (!store_.contains(key)) {
-    AddRowOnTop(label, currentSample_);
+    AddRowOnTop(label, key);
   } else {
     for (int row = 0; row < list_->rowCount(); ++row) {
-      if (CellText(list_, row, 1) == currentSample_) {
+      if (RowKey(list_, row) == key) {
         list_->setItem(row, 0, ReadOnlyItem(label));
         break;
       }
@@ -188,7 +225,7 @@ void CSampleList::OnDeleteSample() {
   const int row = FirstSelectedRow();
   if (row < 0)
     return;
-  store_.erase(ToSystem(CellText(list_, row, 1)));
+  store_.erase(RowKey(list_, row));
   list_->removeRow(row);
   if (!samplePath_->text().isEmpty())
     SaveSampleFile();
@@ -209,22 +246,29 @@ void CSampleList::ShowSelectedSample() {
   if (row < 0)
     return;
   const QString label = CellText(list_, row, 0);
-  if (Preview(CellText(list_, row, 1)))
+  if (Preview(RowKey(list_, row), CellText(list_, row, 1)))
     label_->setText(label);
 }
 
 bool CSampleList::OnBoxSelected(const QString &data) {
-  if (!Preview(data))
+  const std::string key = ToSystem(data);
+  if (!Preview(key, data))
     return false;
-  const auto found = store_.find(ToSystem(data));
+  const auto found = store_.find(key);
   label_->setText(found != store_.end() ? FromSystem(found->second) : QString());
   return true;
 }
 
-bool CSampleList::Preview(const QString &data) {
-  const QImage bitmap = DotMatrixToBitmap(data);
+void CSampleList::SetPreviewSize(QSize size) {
+  previewSize_ = size;
+}
+
+bool CSampleList::Preview(const std::string &key, const QString &data) {
+  const QImage bitmap =
+      previewSize_.isValid() ? DotMatrixToBitmap(key, previewSize_) : DotMatrixToBitmap(key);
   if (bitmap.isNull())
     return false;
+  currentKey_ = key;
   currentSample_ = data;
   emit PreviewChanged(bitmap);
   return true;
@@ -238,10 +282,10 @@ int CSampleList::FirstSelectedRow() const {
   return first;
 }
 
-void CSampleList::AddRowOnTop(const QString &label, const QString &data) {
+void CSampleList::AddRowOnTop(const QString &label, const std::string &key) {
   list_->insertRow(0);
   list_->setItem(0, 0, ReadOnlyItem(label));
-  list_->setItem(0, 1, ReadOnlyItem(data));
+  list_->setItem(0, 1, DataItem(key));
 }
 
 void CSampleList::SaveSampleFile() {

@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <set>
@@ -62,10 +63,19 @@ public:
   // string that does not draw changes nothing.
   bool OnBoxSelected(const QString &data);
 
+  // Preview pictures are made no larger than this (the preview's inner
+  // size), however many cells a sample has.
+  void SetPreviewSize(QSize size);
+
   // The data string of the box or row previewed last; empty until then.
   const QString &CurrentSample() const { return currentSample_; }
   // Menu 129, with its single item 32772 "删除".
   QMenu *PopupMenu() const { return popupMenu_; }
+
+  // The label edit takes no more characters than this: at most 6 bytes each
+  // in the sample file (a \u escape), so every label stays within what the
+  // file is read with.
+  static constexpr int kMaxLabelChars = 512;
 
 signals:
   // The preview (control 1016) should show this picture of the current
@@ -74,9 +84,10 @@ signals:
 
 private:
   int FirstSelectedRow() const;
-  // The previewed sample becomes the current one.
-  bool Preview(const QString &data);
-  void AddRowOnTop(const QString &label, const QString &data);
+  // The previewed sample (its store key, and the key as shown) becomes the
+  // current one.
+  bool Preview(const std::string &key, const QString &data);
+  void AddRowOnTop(const QString &label, const std::string &key);
   // Writes the whole store to the file of edit 1008, first copying a file
   // that the rewrite would lose data of. Failures are told to the user.
   void SaveSampleFile();
@@ -92,6 +103,8 @@ private:
   MessageSink messageSink_;
   PathChooser pathChooser_;
   QString currentSample_;
+  std::string currentKey_; // currentSample_ as the store has it
+  QSize previewSize_;      // invalid: the pictures' own default limit
   // Files (file-system paths) that a rewrite would lose data of: copied to a
   // backup before they are first written.
   std::set<std::string> keepBeforeWrite_;

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev                      # the window
+  qt6-translations-l10n             # Qt's own dialogs and buttons in Chinese
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev  # thresholds, components, TIFF
   libtesseract-dev libleptonica-dev # recognition in the engine library
   libjsoncpp-dev                    # settings and sample files

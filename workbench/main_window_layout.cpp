@@ -42,7 +42,7 @@ constexpr std::array<LayoutControl, 55> kLayout{{
     {Id::MethodTypeEdit, ReadOnlyEdit, "", 228, 187, 22, 12},
     {Id::ThresholdEdit, ReadOnlyEdit, "", 228, 210, 22, 12},
     {Id::MaximumEdit, ReadOnlyEdit, "", 228, 232, 22, 12},
-    {Id::None, GroupBox, "测试区", 537, 75, 155, 316},
+    {Id::None, GroupBox, "测试区", 537, 82, 155, 309},
     {Id::SelectRangeButton, PushButton, "选择范围", 541, 20, 46, 13},
     {Id::RangeEdit, ReadOnlyEdit, "", 591, 20, 95, 13},
     {Id::TestPsmCombo, DropDownList, "", 592, 56, 94, 45},

@@ -22,6 +22,7 @@ void CglyphwrightDlg::CreateSubsystemPanels() {
   sampleList_ = new CSampleList(c.sampleList, c.label, c.samplePath, this, sampleStore_, this);
   sampleList_->SetMessageSink(showMessage);
   connect(sampleList_, &CSampleList::PreviewChanged, c.previewView, &CShowCtrl::ShowBitmap);
+  sampleList_->SetPreviewSize(c.previewView->PictureSize());
 
   training_ = std::make_unique<TrainCommands>(
       TrainCommands::Widgets{this, c.dataPath, c.startTrainingButton, c.trainLog, c.trainProgress,

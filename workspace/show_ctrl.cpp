@@ -1,6 +1,7 @@
 #include "workspace/show_ctrl.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cstdint>
 
 CShowCtrl::CShowCtrl(QWidget *parent) : QWidget(parent) {
@@ -32,6 +33,10 @@ void CShowCtrl::ShowBitmap(QImage bitmap) {
   }
   picture_ = picture;
   update();
+}
+
+QSize CShowCtrl::PictureSize() const {
+  return QSize(std::max(width() - 2 * kMargin, 1), std::max(height() - 2 * kMargin, 1));
 }
 
 void CShowCtrl::paintEvent(QPaintEvent *) {

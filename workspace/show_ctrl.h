@@ -16,6 +16,10 @@ public:
   // out. The picture stays until the next call.
   void ShowBitmap(QImage bitmap);
 
+  // The inner rectangle's size: a picture of this size is shown pixel for
+  // pixel, and a larger one gains nothing.
+  QSize PictureSize() const;
+
   static constexpr int kMargin = 5;
   static constexpr QRgb kKeyColour = 0x2000CC; // red, green, blue
 

@@ -78,6 +78,36 @@ TEST_F(CaptureOnX11, OnePixelOfMovementIsNoRubberBand) {
   }
 }
 
+TEST_F(CaptureOnX11, ADoubleClickOnAnEmptySelectionReportsNothing) {
+  // A rubber band that never grew leaves a selection without area. A 0 x 0
+  // rectangle must not be taken for the whole screen.
+  struct Case {
+    const char *what;
+    QString band;
+  };
+  const std::vector<Case> cases = {
+      {"let go without moving on", DragScript({700, 400}, {{702, 400}})},
+      {"given up with Escape",
+       QStringLiteral("mousemove 700 400 sleep 0.15 mousedown 1 sleep 0.15 mousemove 760 450 "
+                      "sleep 0.3 key Escape sleep 0.3 mouseup 1 sleep 0.3")},
+  };
+  for (int mode : {CSnapCipWnd::CaptureMode, CSnapCipWnd::RangeMode}) {
+    for (const Case &c : cases) {
+      ASSERT_TRUE(Start(mode));
+      Xdo(c.band);
+      ASSERT_TRUE(window->Tracker().Rect().IsEmpty()) << c.what;
+      ASSERT_FALSE(window->Tracker().Rect().IsNull()) << c.what;
+      Xdo(DoubleClickScript({900, 600}));
+      EXPECT_TRUE(SpinUntil([&] { return !window->isVisible(); })) << mode << " " << c.what;
+      Settle();
+      EXPECT_TRUE(owner->captures.empty()) << c.what;
+      EXPECT_TRUE(owner->ranges.empty()) << c.what;
+      owner->captures.clear();
+      owner->ranges.clear();
+    }
+  }
+}
+
 TEST_F(CaptureOnX11, EscapeOrARightPressDuringADragRestoresTheRectangle) {
   for (const char *cancel : {"key Escape", "mousedown 3 sleep 0.1 mouseup 3"}) {
     ASSERT_TRUE(Start(CSnapCipWnd::RangeMode));

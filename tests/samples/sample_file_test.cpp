@@ -204,6 +204,84 @@ TEST(SampleFileParse, TellsInvalidFilesAndSkippedElements) {
   }
 }
 
+TEST(SampleFileParse, OverLongStringsSkipTheirElementUnread) {
+  const std::string longLabel(kMaxLabelInFile + 1, 'x');
+  const std::string fullLabel(kMaxLabelInFile, 'y');
+  // Within the limit once decoded, beyond it as written.
+  std::string escapedLabel;
+  for (size_t i = 0; i < kMaxLabelInFile / 2 + 1; ++i)
+    escapedLabel += "\\\"";
+  const std::string longData(kMaxDataStringInFile + 1, '0');
+  const std::string fullData(kMaxDataStringInFile, '1');
+  const std::string goodB = R"({"desc":"b","name":"B"})";
+  auto element = [](const std::string &desc, const std::string &name) {
+    return R"({"desc":")" + desc + R"(","name":")" + name + R"("})";
+  };
+  struct Case {
+    const char *what;
+    std::string text;
+    bool valid;
+    int skipped;
+    SampleStore store;
+  } cases[] = {
+      {"a label one byte too long",
+       "[" + element("a", longLabel) + "," + goodB + "]",
+       true,
+       1,
+       {{"b", "B"}}},
+      {"a label of the longest length",
+       "[" + element("a", fullLabel) + "]",
+       true,
+       0,
+       {{"a", fullLabel}}},
+      {"a label long only by its escapes",
+       "[" + element("a", escapedLabel) + "," + goodB + "]",
+       true,
+       1,
+       {{"b", "B"}}},
+      {"a data string one byte too long",
+       "[" + element(longData, "L") + "," + goodB + "]",
+       true,
+       1,
+       {{"b", "B"}}},
+      {"a data string of the longest length",
+       "[" + element(fullData, "F") + "]",
+       true,
+       0,
+       {{fullData, "F"}}},
+      {"a long array element", "[\"" + longData + "\"," + goodB + "]", true, 1, {{"b", "B"}}},
+      {"a long member of no interest",
+       R"([{"note":")" + longData + R"(","desc":"a","name":"A"}])",
+       true,
+       0,
+       {{"a", "A"}}},
+      {"a long member name",
+       R"([{")" + longData + R"(" : 1,"desc":"a","name":"A"}])",
+       true,
+       0,
+       {{"a", "A"}}},
+      {"a quote in a comment",
+       "[ // a \" here\n" + element("a", longLabel) + "," + goodB + "]",
+       true,
+       1,
+       {{"b", "B"}}},
+      {"a long label after a comment",
+       R"([{"desc":"a","name" : /* " */ ")" + longLabel + R"("},)" + goodB + "]",
+       true,
+       1,
+       {{"b", "B"}}},
+      {"a long string never closed", "\"" + longData, false, 0, {}},
+      {"a long string never closed, in an array", "[" + goodB + ",\"" + longData, false, 0, {}},
+  };
+  for (const Case &c : cases) {
+    SampleStore store;
+    const SampleParseResult result = ParseSampleText(c.text, store);
+    EXPECT_EQ(result.valid, c.valid) << c.what;
+    EXPECT_EQ(result.skipped, c.skipped) << c.what;
+    EXPECT_TRUE(store == c.store) << c.what;
+  }
+}
+
 TEST(SampleFileParse, AddsToTheStoreWithoutEmptyingIt) {
   SampleStore store = {{"a", "old"}, {"keep", "K"}};
   ParseSampleText(R"([{"desc":"a","name":"new"}])", store);

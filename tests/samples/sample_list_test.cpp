@@ -240,6 +240,85 @@ TEST_F(SampleListTest, DeleteRemovesTheFirstSelectedRowAndKeepsTheCurrentSample)
   EXPECT_EQ(list->rowCount(), 3);
 }
 
+TEST_F(SampleListTest, RowsWithUndecodableKeyBytesAreDeletedAndRelabelledByTheirKey) {
+  // Keys with bytes the code page cannot decode show U+FFFD, which converts
+  // back to other bytes. Five '$' fields: each previews like B.
+  for (const std::string prefix : {"\x80$", "\xFF\xFF$", "\x81$", "x\x81\x30$"}) {
+    const std::string odd = prefix + Bytes(B);
+    SCOPED_TRACE(QByteArray::fromStdString(prefix).toHex().toStdString());
+    LoadSamples({{odd, "odd"}, {Bytes(A), "a"}});
+    ASSERT_EQ(list->item(0, 0)->text(), "odd");
+
+    // Relabelled in place: one row, one entry.
+    Click(0);
+    EXPECT_EQ(label->text(), "odd");
+    label->setText("new");
+    samples->OnAddSample();
+    EXPECT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(list->item(0, 0)->text(), "new");
+    EXPECT_EQ(FileBytes(), FormatSampleFile({{odd, "new"}, {Bytes(A), "a"}}));
+
+    Click(0);
+    samples->OnDeleteSample();
+    EXPECT_EQ(Rows(), (QStringList{"a|" + A}));
+    EXPECT_EQ(store, (SampleStore{{Bytes(A), "a"}}));
+    EXPECT_EQ(FileBytes(), FormatSampleFile({{Bytes(A), "a"}}));
+  }
+  EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(SampleListTest, AnOverLongLabelIsSkippedAndToldLikeOtherBadElements) {
+  const std::string huge(16 << 20, 'x');
+  const std::string file =
+      R"([{"desc":"0f$1$0.0.4$4","name":")" + huge + R"("},{"desc":"15$1$0.0.3$3","name":"b"}])";
+  Load("samples.txt", file);
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].contains(QStringLiteral("有 1 个条目"))) << messages[0].toStdString();
+  EXPECT_EQ(Rows(), (QStringList{"b|" + B}));
+  EXPECT_EQ(store, (SampleStore{{Bytes(B), "b"}}));
+  // The file keeps the label until its copy is made.
+  Click(0);
+  samples->OnDeleteSample();
+  EXPECT_TRUE(dir.Read("samples.txt.bak") == file);
+}
+
+TEST_F(SampleListTest, ALongDataStringIsShownShortAndPreviewedAtThePreviewSize) {
+  // A 100 x 100 box, all set: 2500 hex digits.
+  const std::string big = std::string(2500, 'f') + "$1$0.0.10000$100";
+  samples->SetPreviewSize(QSize(150, 110));
+  LoadSamples({{big, "big"}, {Bytes(A), "a"}});
+  const QString shown = list->item(0, 1)->text();
+  EXPECT_EQ(shown.size(), 1025);
+  EXPECT_TRUE(shown.startsWith(QString(1024, 'f')));
+  EXPECT_EQ(shown.back(), QChar(0x2026));
+
+  Click(0);
+  ASSERT_EQ(previews.size(), 1u);
+  EXPECT_EQ(previews[0].size(), QSize(150, 110));
+  label->setText("B");
+  samples->OnAddSample();
+  EXPECT_EQ(FileBytes(), FormatSampleFile({{big, "B"}, {Bytes(A), "a"}}));
+  samples->OnDeleteSample();
+  EXPECT_EQ(store, (SampleStore{{Bytes(A), "a"}}));
+
+  // Small samples keep their natural picture, 5 pixels a cell.
+  ASSERT_TRUE(samples->OnBoxSelected(B));
+  EXPECT_EQ(previews.back().size(), QSize(15, 10));
+}
+
+TEST_F(SampleListTest, TheLabelEditTakesNoLongerLabelThanTheFileReadsBack) {
+  // Control characters take the most room in the file: 6 bytes each.
+  ASSERT_TRUE(samples->OnBoxSelected(A));
+  label->setText(QString(2 * CSampleList::kMaxLabelChars, QChar(0x1F)));
+  EXPECT_EQ(label->text().size(), CSampleList::kMaxLabelChars);
+  path->setText(QString::fromStdString(dir.File("samples.txt")));
+  samples->OnAddSample();
+  SampleStore reread;
+  const SampleParseResult result = ParseSampleText(FileBytes(), reread);
+  EXPECT_EQ(result.skipped, 0);
+  EXPECT_EQ(reread, store);
+}
+
 TEST_F(SampleListTest, DeleteWithoutAPathWritesNoFile) {
   LoadSamples({{Bytes(A), "a"}, {Bytes(B), "b"}});
   std::filesystem::remove(dir.File("samples.txt"));

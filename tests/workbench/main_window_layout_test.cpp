@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QValidator>
@@ -55,7 +57,7 @@ const Row kTemplate[] = {
     {1018, "edit-ro", "", 228, 187, 22, 12},
     {1019, "edit-ro", "", 228, 210, 22, 12},
     {1020, "edit-ro", "", 228, 232, 22, 12},
-    {-1, "group", "测试区", 537, 75, 155, 316},
+    {-1, "group", "测试区", 537, 82, 155, 309},
     {1013, "button", "选择范围", 541, 20, 46, 13},
     {1022, "edit-ro", "", 591, 20, 95, 13},
     {1023, "combo", "", 592, 56, 94, 45},
@@ -170,6 +172,47 @@ TEST_F(LayoutTest, EveryControlOfTheTemplateIsInPlace) {
     if (auto *w = qobject_cast<QWidget *>(child); w && !w->isWindow())
       ++children;
   EXPECT_EQ(children, 55);
+}
+
+// Where a group box draws its title and its frame, in the dialog's
+// coordinates.
+QRect GroupPart(QGroupBox *group, QStyle::SubControl part) {
+  QStyleOptionGroupBox option;
+  option.initFrom(group);
+  option.text = group->title();
+  option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+  option.textAlignment = group->alignment();
+  option.lineWidth = 1;
+  return group->style()
+      ->subControlRect(QStyle::CC_GroupBox, &option, part, group)
+      .translated(group->pos());
+}
+
+// The pixels a left- and top-aligned label inks.
+QRect LabelInk(const QLabel *label) {
+  const QFontMetrics metrics = label->fontMetrics();
+  return metrics.tightBoundingRect(label->text())
+      .translated(label->pos() + QPoint(0, metrics.ascent()));
+}
+
+TEST_F(LayoutTest, GroupTitlesAndFrameLinesLeaveEveryLabelReadable) {
+  auto dialog = OpenDialog();
+  const QList<QGroupBox *> groups = dialog->findChildren<QGroupBox *>();
+  const QList<QLabel *> labels = dialog->findChildren<QLabel *>();
+  ASSERT_FALSE(groups.isEmpty());
+  ASSERT_FALSE(labels.isEmpty());
+  for (QGroupBox *group : groups) {
+    SCOPED_TRACE(group->title().toStdString());
+    const QRect title = GroupPart(group, QStyle::SC_GroupBoxLabel);
+    const QRect frame = GroupPart(group, QStyle::SC_GroupBoxFrame);
+    const QRect topLine(frame.left(), frame.top(), frame.width(), 1);
+    for (const QLabel *label : labels) {
+      const QRect ink = LabelInk(label);
+      if (!group->title().isEmpty())
+        EXPECT_FALSE(title.intersects(ink)) << label->text().toStdString();
+      EXPECT_FALSE(topLine.intersects(ink)) << label->text().toStdString();
+    }
+  }
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "workspace/show_ctrl.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/resource.h>
 
 #include "widget_fixture.h"
 #include "workspace/dot_matrix_bitmap.h"
@@ -61,6 +63,73 @@ TEST(DotMatrixBitmapTest, SetCellsBecomeWhiteFivePixelSquares) {
 
   EXPECT_TRUE(DotMatrixToBitmap(QStringLiteral("15$1$0.3$3")).isNull());
   EXPECT_TRUE(DotMatrixToBitmap(std::string_view("00$1$0.0.0$3")).isNull());
+}
+
+TEST(DotMatrixBitmapTest, ALargeMatrixIsDrawnAtTheLimitCellUnderPixel) {
+  // 3 x 2 cells are 15 x 10 pixels in full; squeezed to 6 x 4 each pixel
+  // shows the cell under it: columns 0 0 1 1 2 2 (from 0, 2.5, 5, 7.5, ...).
+  const QImage picture = DotMatrixToBitmap(std::string_view("15$1$0.0.3$3"), QSize(6, 4));
+  ASSERT_EQ(picture.size(), QSize(6, 4));
+  const char *kRows[] = {"WW..WW", "WW..WW", "..WW..", "..WW.."};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x)
+      EXPECT_EQ(picture.pixel(x, y), kRows[y][x] == 'W' ? kWhite : kBlack) << x << "," << y;
+
+  // Only the direction that is too long is squeezed.
+  EXPECT_EQ(DotMatrixToBitmap(std::string_view("15$1$0.0.3$3"), QSize(100, 4)).size(),
+            QSize(15, 4));
+}
+
+long PeakResidentKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+// The largest matrix the decoder accepts, 4096 x 4096 cells, as 512 x 512
+// blocks set like a chess board (the top-left block set).
+std::string ChessBoardOf4096() {
+  constexpr int kSide = 4096;
+  constexpr int kBlock = 512;
+  std::string text;
+  text.reserve(kSide * kSide / 4 + 32);
+  for (int r = 0; r < kSide; ++r) {
+    for (int c = 0; c < kSide; c += 8) {
+      // Eight cells of one row share their block: one byte, all set or clear.
+      const bool set = ((r / kBlock) + (c / kBlock)) % 2 == 0;
+      text += set ? "ff" : "00";
+    }
+  }
+  text += "$1$0.0." + std::to_string(kSide * kSide / 2) + "$" + std::to_string(kSide);
+  return text;
+}
+
+TEST(DotMatrixBitmapTest, ThePreviewOfTheLargestMatrixStaysSmall) {
+  const std::string text = ChessBoardOf4096();
+  const long before = PeakResidentKilobytes();
+
+  // Drawn in full this would be 20480 x 20480 pixels: 1.6 GB.
+  CShowCtrl preview;
+  preview.resize(287, 232);
+  const QImage picture = DotMatrixToBitmap(text, preview.PictureSize());
+  ASSERT_EQ(picture.size(), QSize(277, 222));
+  preview.ShowBitmap(picture);
+  const QImage shown = Shown(preview);
+
+  // The decoded cells (16 MB) and little more.
+  const long grownKb = PeakResidentKilobytes() - before;
+  EXPECT_LT(grownKb, 64 * 1024) << "the preview of a 4096 x 4096 matrix took " << grownKb / 1024
+                                << " MB";
+
+  // Eight blocks across and down, each pixel showing the cell under it.
+  int wrong = 0;
+  for (int y = 0; y < 222; ++y) {
+    for (int x = 0; x < 277; ++x) {
+      const int block = (x * 4096 / 277) / 512 + (y * 4096 / 222) / 512;
+      wrong += shown.pixel(x + 5, y + 5) != (block % 2 == 0 ? kWhite : kBlack);
+    }
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 } // namespace
