@@ -121,7 +121,7 @@ TrainingImage ComposeTrainingImage(const std::vector<TrainGlyph> &glyphs,
     page.width = size.width;
     page.height = size.height;
     page.pixels.assign(std::size_t(size.width) * std::size_t(size.height), 255);
-    page.labels.reserve(row.glyphs.size());
+    page.glyphs.reserve(row.glyphs.size());
     const int y = kGlyphGap;
     int x = kGlyphGap;
     for (std::size_t index : row.glyphs) {
@@ -138,7 +138,7 @@ TrainingImage ComposeTrainingImage(const std::vector<TrainGlyph> &glyphs,
       const int bottom = page.height - y - glyph.height;
       lines += BoxLine(glyph.label, x, bottom, x + glyph.width, page.height - y, pageIndex);
       lines += '\n';
-      page.labels.push_back(glyph.label);
+      page.glyphs.push_back({glyph.label, x, x + glyph.width});
       x += glyph.width + kGlyphGap;
     }
   }

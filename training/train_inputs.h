@@ -55,13 +55,17 @@ std::vector<GlyphRow> LayoutRows(const std::vector<TrainGlyph> &glyphs);
 // page read as a line or word; rows on one page would teach every glyph a
 // position and size that depend on its row, and glyphs stacked in the same
 // columns of different rows would break the tools' box matching.
-// pixels: 255 = white, 0 = ink; labels: the page's glyphs left to right,
-// system code page.
+// pixels: 255 = white, 0 = ink; glyphs: left to right.
+struct PageGlyph {
+  std::string label; // system code page
+  int left = 0;      // first column
+  int right = 0;     // one past the last column
+};
 struct TrainingPage {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> pixels;
-  std::vector<std::string> labels;
+  std::vector<PageGlyph> glyphs;
 };
 
 // The pages, one per row, and the box file's text: UTF-8, one

@@ -149,7 +149,9 @@ TEST(TrainingInputs, EachRowIsAPageAsHighAsItsTallestGlyphWithGlyphsTopAligned) 
   EXPECT_EQ(image.boxText, "x 10 20 20 40 0\n"
                            "x 30 10 40 40 0\n"
                            "x 10 10 1260 50 1\n");
-  EXPECT_EQ(image.pages[1].labels, std::vector<std::string>{"x"});
+  ASSERT_EQ(image.pages[1].glyphs.size(), 1u);
+  EXPECT_EQ(image.pages[1].glyphs[0].left, 10);
+  EXPECT_EQ(image.pages[1].glyphs[0].right, 1260);
 }
 
 // Frames of sizes that tell them apart, over several rows: every box line's
@@ -184,8 +186,10 @@ TEST(TrainingInputs, EveryBoxLineNamesThePageThatHoldsItsGlyph) {
     const auto [width, height] = sizes.at(box.label);
     ASSERT_EQ(box.right - box.left, width);
     ASSERT_EQ(box.top - box.bottom, height);
-    EXPECT_EQ(kept[std::size_t(box.page)].labels.at(keptIndex[std::size_t(box.page)]++),
-              box.label);
+    const PageGlyph &glyph = kept[std::size_t(box.page)].glyphs.at(keptIndex[std::size_t(box.page)]++);
+    EXPECT_EQ(glyph.label, box.label);
+    EXPECT_EQ(glyph.left, box.left);
+    EXPECT_EQ(glyph.right, box.right);
     PIX *pix = pixReadTiff(tif.c_str(), box.page);
     ASSERT_NE(pix, nullptr);
     const int pageHeight = pixGetHeight(pix);
@@ -211,7 +215,7 @@ TEST(TrainingInputs, EveryBoxLineNamesThePageThatHoldsItsGlyph) {
     PIX *binary = pixThresholdToBinary(pix, 128);
     pixCountPixels(binary, &black, nullptr);
     EXPECT_EQ(black, framedInk[std::size_t(page)]) << "page " << page;
-    EXPECT_EQ(keptIndex[std::size_t(page)], kept[std::size_t(page)].labels.size());
+    EXPECT_EQ(keptIndex[std::size_t(page)], kept[std::size_t(page)].glyphs.size());
     pixDestroy(&binary);
     pixDestroy(&pix);
   }
