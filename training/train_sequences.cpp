@@ -95,7 +95,7 @@ std::string TrainPsmAdvice(int psm) {
   if (psm == 6 || psm == 7 || psm == 8 || psm == 13)
     return {};
   return "训练PSM " + std::to_string(psm) +
-         " 会漏学字符：训练图每行一页，PSM 6、7、8 能学会每个字符（默认 8）。";
+         " 会漏学字符；要学会每个字符，请选 6、7 或 8（默认 8）。";
 }
 
 std::vector<std::string> BoxTrainArguments(int psm) {

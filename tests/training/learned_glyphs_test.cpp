@@ -115,7 +115,7 @@ TEST(TrainPsm, OnlyValuesThatLoseGlyphsGetAdvice) {
     EXPECT_EQ(TrainPsmAdvice(psm).empty(), learnsAll) << psm;
   }
   EXPECT_EQ(TrainPsmAdvice(3),
-            "训练PSM 3 会漏学字符：训练图每行一页，PSM 6、7、8 能学会每个字符（默认 8）。");
+            "训练PSM 3 会漏学字符；要学会每个字符，请选 6、7 或 8（默认 8）。");
 }
 
 } // namespace
