@@ -326,6 +326,23 @@ INSTANTIATE_TEST_SUITE_P(
                 kFull}),
     [](const ::testing::TestParamInfo<Failure> &info) { return std::string(info.param.name); });
 
+// A training PSM that loses glyphs is named before the first tool's output,
+// in both modes; the values that learn every glyph pass without a word.
+TEST_F(TrainJobTest, ATrainPsmThatLosesGlyphsGetsAdviceFirst) {
+  program.ReplaceTool("tesseract", "echo recognising");
+  for (const int mode : {0, 1})
+    for (const int psm : {3, 8}) {
+      SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(psm));
+      reporter = RecordingReporter{};
+      auto job = Job(mode, FontSamples("01", {40}));
+      job->trainPsm = psm;
+      Run(std::move(job));
+      EXPECT_EQ(reporter.doneCode, kTrainNoFirstOutput);
+      const std::string advice = psm == 3 ? Utf8ToSystem(TrainPsmAdvice(3)) + "\n" : "";
+      EXPECT_EQ(reporter.doneLog, advice + "recognising\n");
+    }
+}
+
 // A tool missing from bin/ (a link removed, or one pointing nowhere): the job
 // fails on the missing output as before, and its log says which tool could
 // not be started instead of ending silently.
