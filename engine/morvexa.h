@@ -19,7 +19,7 @@
  * Order of calls.
  *     image:      newMat -> thresoldImage ... -> delMat   (pixels kept alive until delMat)
  *     boxes:      findRect -> ocFree
- *     training:   saveMat
+ *     training:   saveMat / saveMatPages
  *     recognizer: createOcr -> [setOcrWhitelist] -> getTextExTest / getTextWithPosTest ...
  *                 -> releaseOcr
  *
@@ -154,12 +154,24 @@ MORVEXA_API int *findRect(const unsigned char *mask, int width, int height, int 
 
 /*
  * Writes width x height 8-bit grey pixels (row after row) to path in the
- * format its extension names, as OpenCV's image writer knows it: ".tif" or
- * ".tiff" gives an 8-bit grey TIFF that Leptonica, and so the Tesseract
- * tools, read. Returns false on any failure: NULL arguments, sizes of 0 or
- * less, an unknown or missing extension, a file that cannot be written.
+ * format its extension names, in any letter case: ".tif" or ".tiff" gives an
+ * uncompressed 8-bit grey TIFF, written by Leptonica, which the Tesseract
+ * tools read it with; ".png", ".bmp", ".pgm"/".pnm" and ".jpg"/".jpeg"
+ * (quality 95) give those formats. Returns false on any failure: NULL
+ * arguments, sizes of 0 or less, another or no extension, a file that cannot
+ * be written. A failed write leaves no file at path.
  */
 MORVEXA_API bool saveMat(const char *path, const unsigned char *grey, int width, int height);
+
+/*
+ * Like saveMat, for count pages in one file: page i is widths[i] x heights[i]
+ * grey pixels at pages[i]; pages may differ in size. Several pages need a
+ * TIFF path (".tif"/".tiff"); one page is exactly saveMat. Returns false, and
+ * leaves no file at path, for count < 1, a NULL array, page or a size of 0 or
+ * less among the pages, or any failure saveMat names.
+ */
+MORVEXA_API bool saveMatPages(const char *path, const unsigned char *const *pages,
+                              const int *widths, const int *heights, int count);
 
 /*
  * Makes a recognizer: a Tesseract instance initialised with the data

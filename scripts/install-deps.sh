@@ -7,8 +7,8 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev                      # the window
   qt6-translations-l10n             # Qt's own dialogs and buttons in Chinese
-  libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev  # thresholds, components, TIFF
-  libtesseract-dev libleptonica-dev # recognition in the engine library
+  libopencv-core-dev libopencv-imgproc-dev  # thresholds, components
+  libtesseract-dev libleptonica-dev # recognition and the TIFF in the engine library
   libjsoncpp-dev                    # settings and sample files
   tesseract-ocr                     # tesseract and the five training tools
   tesseract-ocr-eng tesseract-ocr-chi-sim  # base language data

@@ -13,6 +13,7 @@
 #include <QTextCursor>
 
 #include "app/text_codec.h"
+#include "training/self_check.h"
 #include "training/train_job.h"
 #include "training/train_worker.h"
 #include "workbench/private_messages.h"
@@ -142,8 +143,12 @@ bool TrainCommands::HandleTrainEvent(QEvent *event) {
   case WM_TRAIN_DONE: {
     const TrainResult &result = static_cast<PayloadEvent<TrainResult> *>(event)->value();
     EnableStartButton();
+    // A legacy job's self-check goes with the good news.
+    const std::string note = result.code == 0 ? SelfCheckNote(result.log) : std::string();
     warningBox_(widgets_.owner,
-                result.code == 0 ? QStringLiteral("训练完成") : FromSystem(result.log));
+                result.code != 0 ? FromSystem(result.log)
+                : note.empty()   ? QStringLiteral("训练完成")
+                                 : QStringLiteral("训练完成\n") + FromSystem(note));
     return true;
   }
   default:

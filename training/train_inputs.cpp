@@ -23,9 +23,10 @@ bool HasWhiteSpace(const std::string &label) {
   return label.find_first_of(kBreakers) != std::string::npos;
 }
 
-std::string BoxLine(const std::string &label, int left, int bottom, int right, int top) {
-  char numbers[64];
-  std::snprintf(numbers, sizeof numbers, " %d %d %d %d %d", left, bottom, right, top, 0);
+std::string BoxLine(const std::string &label, int left, int bottom, int right, int top,
+                    int page) {
+  char numbers[72];
+  std::snprintf(numbers, sizeof numbers, " %d %d %d %d %d", left, bottom, right, top, page);
   return label + numbers;
 }
 
@@ -51,7 +52,7 @@ std::vector<TrainGlyph> DecodeGlyphs(const SampleMap &samples, std::string &log)
     else if (!LabelDecodes(label))
       problem = "标签含有系统代码页（GB18030）无法解码的字节";
     else if (label.size() * 3 / 2 + 64 > kBoxLineLimit && // UTF-8 is at most 1.5 times longer
-             SystemToUtf8(BoxLine(label, INT_MAX, INT_MAX, INT_MAX, INT_MAX)).size() >
+             SystemToUtf8(BoxLine(label, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX)).size() >
                  kBoxLineLimit)
       problem = "标签过长";
     if (problem) {
@@ -98,14 +99,10 @@ std::vector<GlyphRow> LayoutRows(const std::vector<TrainGlyph> &glyphs) {
   return rows;
 }
 
-ImageSize TrainingImageSize(const std::vector<GlyphRow> &rows) {
-  if (rows.empty())
-    return {};
-  std::int64_t height = kGlyphGap;
-  for (const GlyphRow &row : rows)
-    height += std::int64_t(row.height) + kGlyphGap;
-  const std::int64_t width = rows.size() >= 2 ? kMaxImageWidth : rows.front().endX + kGlyphGap;
-  if (height > INT_MAX || width * height > INT_MAX)
+ImageSize TrainingPageSize(const GlyphRow &row) {
+  const std::int64_t width = std::int64_t(row.endX) + kGlyphGap;
+  const std::int64_t height = kGlyphGap + std::int64_t(row.height) + kGlyphGap;
+  if (row.glyphs.empty() || width * height > INT_MAX)
     return {};
   return {int(width), int(height)};
 }
@@ -113,35 +110,40 @@ ImageSize TrainingImageSize(const std::vector<GlyphRow> &rows) {
 TrainingImage ComposeTrainingImage(const std::vector<TrainGlyph> &glyphs,
                                    const std::vector<GlyphRow> &rows) {
   TrainingImage image;
-  const ImageSize size = TrainingImageSize(rows);
-  if (size.width == 0)
-    return image;
-  image.width = size.width;
-  image.height = size.height;
-  image.pixels.assign(std::size_t(size.width) * std::size_t(size.height), 255);
+  image.pages.reserve(rows.size());
   // Lines are gathered in the system code page and converted once: the
   // conversion is stateless and line ends are ASCII, so this is the same as
   // line by line, at a fraction of the cost.
   std::string lines;
-  int y = kGlyphGap;
   for (const GlyphRow &row : rows) {
+    const ImageSize size = TrainingPageSize(row);
+    if (size.width == 0)
+      return {};
+    const int pageIndex = int(image.pages.size());
+    TrainingPage &page = image.pages.emplace_back();
+    page.width = size.width;
+    page.height = size.height;
+    page.pixels.assign(std::size_t(size.width) * std::size_t(size.height), 255);
+    page.glyphs.reserve(row.glyphs.size());
+    const int y = kGlyphGap;
     int x = kGlyphGap;
     for (std::size_t index : row.glyphs) {
       const TrainGlyph &glyph = glyphs[index];
       for (int r = 0; r < glyph.height; ++r) {
         const std::uint8_t *cells = &glyph.pixels[std::size_t(r) * std::size_t(glyph.width)];
-        std::uint8_t *line = &image.pixels[std::size_t(y + r) * std::size_t(image.width) + x];
+        std::uint8_t *line = &page.pixels[std::size_t(y + r) * std::size_t(page.width) + x];
         // Cells are 0 or 1: 1 - 1 clears the pixel to ink, 0 - 1 keeps it.
         // Branch-free, so the compiler vectorises it.
         for (int c = 0; c < glyph.width; ++c)
           line[c] &= std::uint8_t(cells[c] - 1);
       }
-      const int bottom = image.height - y - glyph.height;
-      lines += BoxLine(glyph.label, x, bottom, x + glyph.width, image.height - y);
+      // Glyphs are top-aligned in their row.
+      const int bottom = page.height - y - glyph.height;
+      lines += BoxLine(glyph.label, x, bottom, x + glyph.width, page.height - y, pageIndex);
       lines += '\n';
+      page.glyphs.push_back({glyph.label, x, x + glyph.width});
       x += glyph.width + kGlyphGap;
     }
-    y += row.height + kGlyphGap;
   }
   image.boxText = SystemToUtf8(lines);
   return image;
@@ -156,7 +158,8 @@ bool WriteWholeFile(const std::string &path, const std::string &bytes) {
 }
 
 int PrepareTrainingInputs(const SampleMap &samples, std::string &log,
-                          const std::function<void(int)> &progress) {
+                          const std::function<void(int)> &progress,
+                          std::vector<TrainingPage> *pages) {
   std::vector<TrainGlyph> glyphs = DecodeGlyphs(samples, log);
   progress(20);
   SortGlyphsByHeight(glyphs);
@@ -172,8 +175,18 @@ int PrepareTrainingInputs(const SampleMap &samples, std::string &log,
     return 7;
   // The legacy tools complain without it, but only the legacy tools need it.
   WriteWholeFile(TmpFilePath("font_properties"), kFontProperties);
-  const bool saved = image.width > 0 && saveMat(TmpFilePath("tmp.font.exp0.tif").c_str(),
-                                                image.pixels.data(), image.width, image.height);
+  std::vector<const unsigned char *> pixels;
+  std::vector<int> widths, heights;
+  for (const TrainingPage &page : image.pages) {
+    pixels.push_back(page.pixels.data());
+    widths.push_back(page.width);
+    heights.push_back(page.height);
+  }
+  const bool saved =
+      !image.pages.empty() && saveMatPages(TmpFilePath("tmp.font.exp0.tif").c_str(), pixels.data(),
+                                           widths.data(), heights.data(), int(pixels.size()));
   progress(60);
+  if (pages)
+    *pages = std::move(image.pages);
   return saved ? 0 : 2;
 }

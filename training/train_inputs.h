@@ -1,6 +1,6 @@
 #pragma once
-// The training inputs of a job: every usable sample once in one 8-bit training
-// image, the box file that says where each lies and what it shows, and the
+// The training inputs of a job: every usable sample once in an 8-bit training
+// image of one page per row, the box file that says where each lies and what it shows, and the
 // font properties file, all in tmp/.
 #include <cstddef>
 #include <cstdint>
@@ -50,25 +50,42 @@ void SortGlyphsByHeight(std::vector<TrainGlyph> &glyphs);
 // changes nothing.
 std::vector<GlyphRow> LayoutRows(const std::vector<TrainGlyph> &glyphs);
 
-// The composed image (255 = white, 0 = ink) and the box file's text: UTF-8,
-// one "label left bottom right top 0" line per placed glyph, origin at the
-// bottom-left corner, each line ending with "\n".
-struct TrainingImage {
+// One page of the training image: one row of glyphs with a margin around it,
+// as wide as the row needs. Tesseract fits one baseline and x-height to a
+// page read as a line or word; rows on one page would teach every glyph a
+// position and size that depend on its row, and glyphs stacked in the same
+// columns of different rows would break the tools' box matching.
+// pixels: 255 = white, 0 = ink; glyphs: left to right.
+struct PageGlyph {
+  std::string label; // system code page
+  int left = 0;      // first column
+  int right = 0;     // one past the last column
+};
+struct TrainingPage {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> pixels;
+  std::vector<PageGlyph> glyphs;
+};
+
+// The pages, one per row, and the box file's text: UTF-8, one
+// "label left bottom right top page" line per placed glyph, origin at the
+// bottom-left corner of its page, each line ending with "\n".
+struct TrainingImage {
+  std::vector<TrainingPage> pages;
   std::string boxText;
 };
 
-// Width: kMaxImageWidth with two or more rows, else the single row's end plus
-// a margin; height: a margin plus each row's height and gap. Both 0 without
-// rows or when the image would not fit the int sizes of the image writer.
+// The page of one row: the row's end plus a margin wide, a margin above and
+// below the row; 0 x 0 when it would not fit the int sizes of the image
+// writer.
 struct ImageSize {
   int width = 0;
   int height = 0;
 };
-ImageSize TrainingImageSize(const std::vector<GlyphRow> &rows);
+ImageSize TrainingPageSize(const GlyphRow &row);
 
+// Empty without rows, or when a page would not fit.
 TrainingImage ComposeTrainingImage(const std::vector<TrainGlyph> &glyphs,
                                    const std::vector<GlyphRow> &rows);
 
@@ -80,8 +97,10 @@ bool WriteWholeFile(const std::string &path, const std::string &bytes);
 
 // Steps of the job from the samples to the written inputs in tmp/:
 // decode (then progress 20), sort and lay out (progress 30), compose, write
-// tmp.font.exp0.box, font_properties and tmp.font.exp0.tif (progress 60 after
-// the image, saved or not). Returns 0, or the job's result code: 1 no glyph
-// placed, 7 box file not written, 2 image not saved.
+// tmp.font.exp0.box, font_properties and tmp.font.exp0.tif, one page per row
+// (progress 60 after the image, saved or not). Returns 0, or the job's result
+// code: 1 no glyph placed, 7 box file not written, 2 image not saved.
+// `pages`, when given, receives the composed pages.
 int PrepareTrainingInputs(const SampleMap &samples, std::string &log,
-                          const std::function<void(int)> &progress);
+                          const std::function<void(int)> &progress,
+                          std::vector<TrainingPage> *pages = nullptr);

@@ -46,15 +46,17 @@ int RunTrainJob(std::unique_ptr<TrainJob> job) {
   // pass this job's checks; start from an empty tmp/.
   ResetDirectory(tempDir);
 
-  int code = PrepareTrainingInputs(job->samples, log,
-                                   [&reporter](int percent) { reporter.Progress(percent); });
+  std::vector<TrainingPage> pages;
+  int code = PrepareTrainingInputs(
+      job->samples, log, [&reporter](int percent) { reporter.Progress(percent); }, &pages);
   if (code == kTrainOk && cancelled())
     code = kTrainCancelled;
   if (code == kTrainOk) {
     ToolRunOptions run;
     run.reporter = &reporter;
     run.cancel = job->cancel;
-    code = job->mode == 0 ? RunLegacySequence(*job, log, run) : RunLstmSequence(*job, log, run);
+    code = job->mode == 0 ? RunLegacySequence(*job, log, run, &pages)
+                          : RunLstmSequence(*job, log, run);
   }
 
   // The common end, whatever happened: tmp/ is left empty. A closing window

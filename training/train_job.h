@@ -21,6 +21,7 @@ enum TrainResultCode : int {
   kTrainNotDelivered = 9,   // the result could not be copied to the output path
   kTrainNoTrainedData = 10, // no tmp.traineddata at the end of the sequence
   kTrainNoBaseModel = 11,   // LSTM: no tmp.lstm extracted from the base data
+  kTrainNothingLearned = 12, // legacy: the tools learned none of the labelled glyphs
   kTrainNoCheckpoint = -1,  // LSTM: the training run left no model_checkpoint
   kTrainCancelled = -2,     // the window closed during the job; nobody is told
   kTrainAreaBusy = 12,      // another job was training in this program directory

@@ -1,13 +1,19 @@
 #include "training/train_sequences.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <sys/stat.h>
 #include <system_error>
 
 #include "app/text_codec.h"
+#include "app/work_paths.h"
 #include "training/job_cancel.h"
+#include "training/learned_glyphs.h"
+#include "training/self_check.h"
 #include "training/train_files.h"
 #include "training/train_job.h"
 #include "training/train_paths.h"
+#include "training/train_reporter.h"
 
 namespace {
 
@@ -26,12 +32,27 @@ void AppendLogLine(std::string &jobLog, const std::string &utf8Line) {
   jobLog += '\n';
 }
 
+// Our lines after the last tool's output reach the window too.
+void AppendAndReport(std::string &jobLog, const std::string &utf8Line, const ToolRunOptions &run) {
+  AppendLogLine(jobLog, utf8Line);
+  if (run.reporter)
+    run.reporter->Log(jobLog);
+}
+
+void AdviseOnTrainPsm(int psm, std::string &jobLog) {
+  const std::string advice = TrainPsmAdvice(psm);
+  if (!advice.empty())
+    AppendLogLine(jobLog, advice);
+}
+
 std::string ErrorText(int error) {
   return std::error_code(error, std::generic_category()).message();
 }
 
-void Run(const char *tool, const std::vector<std::string> &arguments, std::string &jobLog,
-         const ToolRunOptions &run) {
+// Returns where the tool's output starts in the job log.
+std::size_t Run(const char *tool, const std::vector<std::string> &arguments, std::string &jobLog,
+                const ToolRunOptions &run) {
+  const std::size_t start = jobLog.size();
   int startError = 0;
   ToolRunOptions options = run;
   options.startError = &startError;
@@ -40,6 +61,12 @@ void Run(const char *tool, const std::vector<std::string> &arguments, std::strin
   // log would not say why.
   if (startError != 0)
     AppendLogLine(jobLog, ToolStartFailureText(tool, startError));
+  return start;
+}
+
+std::int64_t FileSize(const std::string &path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? std::int64_t(info.st_size) : -1;
 }
 
 int Deliver(const TrainJob &job, std::string &jobLog) {
@@ -62,6 +89,13 @@ std::string ToolStartFailureText(const std::string &tool, int error) {
 std::string DeliveryFailureText(const std::string &outputPath, int error) {
   return "训练结果没有保存：无法写入“" + outputPath + "”（" + ErrorText(error) +
          "）。该位置原有的文件保持不变。";
+}
+
+std::string TrainPsmAdvice(int psm) {
+  if (psm == 6 || psm == 7 || psm == 8 || psm == 13)
+    return {};
+  return "训练PSM " + std::to_string(psm) +
+         " 会漏学字符；要学会每个字符，请选 6、7 或 8（默认 8）。";
 }
 
 std::vector<std::string> BoxTrainArguments(int psm) {
@@ -101,17 +135,32 @@ std::string IntegerModelAdvice(const std::string &language) {
                       "模型放入 bin/tessdata 后再训练。");
 }
 
-int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run) {
+int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run,
+                      const std::vector<TrainingPage> *pages) {
   // Output of an earlier job left in the program directory would pass the
   // checks below even when this job's tools fail.
   for (const char *name : {"unicharset", "inttemp", "pffmtable", "shapetable", "normproto"})
     std::remove(ProgramFilePath(name).c_str());
+  AdviseOnTrainPsm(job.trainPsm, jobLog);
+  LearnedGlyphs learned(pages ? *pages : std::vector<TrainingPage>{});
+  // A model that learned nothing would read nothing; it must not take the
+  // place of the user's file as if the job had worked.
+  const auto learnedNothing = [&] {
+    return pages && learned.LabelCount() > 0 && learned.LearnedCount() == 0;
+  };
 
-  Run("tesseract", BoxTrainArguments(job.trainPsm), jobLog, run);
+  std::size_t output = Run("tesseract", BoxTrainArguments(job.trainPsm), jobLog, run);
   if (Cancelled(run))
     return kTrainCancelled;
   if (!FileExists(TmpFilePath("tmp.font.exp0.tr")))
     return kTrainNoFirstOutput;
+  learned.ReadBoxTrainOutput(std::string_view(jobLog).substr(output));
+  if (FileSize(TmpFilePath("tmp.font.exp0.tr")) <= 0)
+    learned.NothingTrained();
+  if (learnedNothing()) {
+    AppendAndReport(jobLog, learned.SummaryLine(), run);
+    return kTrainNothingLearned;
+  }
 
   Run("unicharset_extractor", {"tmp/tmp.font.exp0.box"}, jobLog, run);
   if (Cancelled(run))
@@ -119,12 +168,17 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
   if (!FileExists(ProgramFilePath("unicharset")))
     return kTrainNoUnicharset;
 
-  Run("mftraining",
-      {"-F", "tmp/font_properties", "-U", "unicharset", "-O", "tmp/tmp.unicharset",
-       "tmp/tmp.font.exp0.tr"},
-      jobLog, run);
+  output = Run("mftraining",
+               {"-F", "tmp/font_properties", "-U", "unicharset", "-O", "tmp/tmp.unicharset",
+                "tmp/tmp.font.exp0.tr"},
+               jobLog, run);
   if (Cancelled(run))
     return kTrainCancelled;
+  learned.ReadMftrainingOutput(std::string_view(jobLog).substr(output));
+  if (learnedNothing()) {
+    AppendAndReport(jobLog, learned.SummaryLine(), run);
+    return kTrainNothingLearned;
+  }
   // A component that is missing or cannot be moved shows up as a missing
   // tmp.traineddata below.
   for (const char *name : {"inttemp", "pffmtable", "shapetable"})
@@ -142,10 +196,16 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
   }
   if (!FileExists(TmpFilePath("tmp.traineddata")))
     return kTrainNoTrainedData;
+  if (pages) {
+    AppendLogLine(jobLog, learned.SummaryLine());
+    AppendAndReport(jobLog,
+                    SelfCheckLine(CheckTrainedModel(GetWorkPaths().TempDir, "tmp", *pages)), run);
+  }
   return Deliver(job, jobLog);
 }
 
 int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run) {
+  AdviseOnTrainPsm(job.trainPsm, jobLog);
   Run("tesseract", LstmTrainArguments(job.baseLanguage, job.trainPsm), jobLog, run);
   if (Cancelled(run))
     return kTrainCancelled;

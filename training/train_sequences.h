@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "training/tool_runner.h"
+#include "training/train_inputs.h"
 
 struct TrainJob;
 
@@ -18,12 +19,21 @@ std::vector<std::string> LstmTrainingArguments(const std::string &language);
 std::vector<std::string> StopTrainingArguments(const std::string &language);
 
 // Legacy training: tesseract box.train, unicharset_extractor, mftraining,
-// cntraining, combine_tessdata.
-int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run);
+// cntraining, combine_tessdata. With the pages of the training image, the
+// log ends with how many labels the model learned and which it did not (a
+// job that learned none ends with kTrainNothingLearned and writes nothing),
+// and a model that was made reads its pages back (the self-check line).
+int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run,
+                      const std::vector<TrainingPage> *pages = nullptr);
 
 // LSTM fine-tuning of the base language's model: tesseract lstm.train,
 // combine_tessdata -e, lstmtraining, lstmtraining --stop_training.
 int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run);
+
+// Training PSM values that drop glyphs even with one row per page; for them
+// the log says at the start which values learn every glyph (UTF-8, empty for
+// a value that needs no advice).
+std::string TrainPsmAdvice(int psm);
 
 // Our own line after lstmtraining's when the base model is an integer
 // ("fast") model, which cannot be trained further (system code page).

@@ -162,11 +162,13 @@ TEST(TrainCommands, ARealLegacyJobEndsWithTrainingComplete) {
   window.dataPath->setText(QString::fromStdString(output));
   window.commands->OnStartTraining();
   ASSERT_TRUE(window.WaitForResult());
-  EXPECT_EQ(window.messages, QStringList{QStringLiteral("训练完成")});
+  // The self-check's figure goes with the good news.
+  EXPECT_EQ(window.messages,
+            QStringList{QStringLiteral("训练完成\n自检：10/10 个字符识别正确。")});
   EXPECT_NE(ReadFile(output), "previous");
   EXPECT_EQ(window.progress->value(), 100);
-  // Five tools, five reports, each the whole log so far.
-  EXPECT_EQ(window.log->toPlainText().count(QStringLiteral("Extracting unicharset")), 4);
+  // Five tools and the closing lines, six reports, each the whole log so far.
+  EXPECT_EQ(window.log->toPlainText().count(QStringLiteral("Extracting unicharset")), 5);
   EXPECT_TRUE(fs::is_empty(program.Tmp()));
 }
 
