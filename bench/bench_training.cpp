@@ -168,7 +168,8 @@ void UseToolProgramDir() {
     namespace fs = std::filesystem;
     fs::create_directories(dir + "bin");
     for (const auto &entry : fs::directory_iterator(GLYPHWRIGHT_PROGRAM_DIR "/bin"))
-      fs::create_symlink(fs::canonical(entry.path()), dir + "bin/" + entry.path().filename().string());
+      fs::create_symlink(fs::canonical(entry.path()),
+                         dir + "bin/" + entry.path().filename().string());
     PrepareWorkEnvironmentAt(dir);
     std::atexit([] {
       std::error_code ignored;
@@ -217,7 +218,8 @@ int LegacyJob200(std::vector<TrainingPage> &pages, const std::string &output) {
   TrainJob job;
   job.outputPath = output;
   std::string log;
-  if (PrepareTrainingInputs(samples, log, [](int) {}, &pages) != 0)
+  if (PrepareTrainingInputs(
+          samples, log, [](int) {}, &pages) != 0)
     return -100;
   ToolRunOptions run;
   run.trace = nullptr;

@@ -113,7 +113,7 @@ extern "C" bool saveMat(const char *path, const unsigned char *grey, int width, 
   return SavePages(path, &grey, &width, &height, 1);
 }
 
-extern "C" bool saveMatPages(const char *path, const unsigned char *const *pages,
-                             const int *widths, const int *heights, int count) {
+extern "C" bool saveMatPages(const char *path, const unsigned char *const *pages, const int *widths,
+                             const int *heights, int count) {
   return SavePages(path, pages, widths, heights, count);
 }

@@ -35,8 +35,8 @@ public:
 
 private:
   struct Label {
-    int samples = 0;    // placed on the pages
-    int unmatched = 0;  // boxes tesseract failed to match
+    int samples = 0;   // placed on the pages
+    int unmatched = 0; // boxes tesseract failed to match
     bool noProtos = false;
   };
   bool Learned(const Label &label) const;

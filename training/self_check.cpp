@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr int kSingleLine = 7;     // PageSegMode PSM_SINGLE_LINE
-constexpr int kLegacyEngine = 0;   // OcrEngineMode OEM_TESSERACT_ONLY
-constexpr int kSymbolLevel = 4;    // RIL_SYMBOL
+constexpr int kSingleLine = 7;   // PageSegMode PSM_SINGLE_LINE
+constexpr int kLegacyEngine = 0; // OcrEngineMode OEM_TESSERACT_ONLY
+constexpr int kSymbolLevel = 4;  // RIL_SYMBOL
 constexpr std::size_t kListed = 50;
 constexpr char kPrefix[] = "自检：";
 
@@ -24,8 +24,8 @@ struct Symbol {
 
 std::vector<Symbol> ReadSymbols(OcrHandle ocr, const TrainingPage &page) {
   std::vector<Symbol> symbols;
-  char *json = getTextWithPosTest(ocr, page.pixels.data(), kSymbolLevel, 0, 0, page.width,
-                                  page.height);
+  char *json =
+      getTextWithPosTest(ocr, page.pixels.data(), kSymbolLevel, 0, 0, page.width, page.height);
   if (!json)
     return symbols;
   const std::string text = json;
@@ -64,7 +64,8 @@ std::size_t GlyphAt(const std::vector<PageGlyph> &glyphs, int x) {
 SelfCheckResult CheckTrainedModel(const std::string &tessdataDir, const std::string &language,
                                   const std::vector<TrainingPage> &pages) {
   SelfCheckResult result;
-  const OcrHandle ocr = createOcr(tessdataDir.c_str(), language.c_str(), kSingleLine, kLegacyEngine);
+  const OcrHandle ocr =
+      createOcr(tessdataDir.c_str(), language.c_str(), kSingleLine, kLegacyEngine);
   if (!ocr)
     return result;
   result.ran = true;

@@ -23,8 +23,7 @@ bool HasWhiteSpace(const std::string &label) {
   return label.find_first_of(kBreakers) != std::string::npos;
 }
 
-std::string BoxLine(const std::string &label, int left, int bottom, int right, int top,
-                    int page) {
+std::string BoxLine(const std::string &label, int left, int bottom, int right, int top, int page) {
   char numbers[72];
   std::snprintf(numbers, sizeof numbers, " %d %d %d %d %d", left, bottom, right, top, page);
   return label + numbers;

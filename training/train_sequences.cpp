@@ -198,8 +198,8 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
     return kTrainNoTrainedData;
   if (pages) {
     AppendLogLine(jobLog, learned.SummaryLine());
-    AppendAndReport(jobLog,
-                    SelfCheckLine(CheckTrainedModel(GetWorkPaths().TempDir, "tmp", *pages)), run);
+    AppendAndReport(jobLog, SelfCheckLine(CheckTrainedModel(GetWorkPaths().TempDir, "tmp", *pages)),
+                    run);
   }
   return Deliver(job, jobLog);
 }

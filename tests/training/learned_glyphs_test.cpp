@@ -33,27 +33,46 @@ TEST(LearnedGlyphs, ToolOutputTakesAwayWhatWasNotLearned) {
     std::vector<std::string> unlearned;
   };
   const Case cases[] = {
-      {"clean run: Tesseract's own entries are not labels", "APPLY_BOXES:\n   Found 5 good blobs.\n",
+      {"clean run: Tesseract's own entries are not labels",
+       "APPLY_BOXES:\n   Found 5 good blobs.\n",
        "Warning: no protos/configs for Joined in CreateIntTemplates()\n"
        "Warning: no protos/configs for |Broken|0|1 in CreateIntTemplates()\n",
-       false, 4, {}},
+       false,
+       4,
+       {}},
       {"a failed box of a label with one sample",
        "FAIL!\nAPPLY_BOXES: boxfile line 1/. ((10,10),(11,11)): FAILURE! Couldn't find a "
        "matching blob\n",
-       "", false, 3, {"."}},
+       "",
+       false,
+       3,
+       {"."}},
       {"one of two samples failed: the other still teaches the label",
        "APPLY_BOXES: boxfile line 2/A ((30,10),(40,20)): FAILURE! Couldn't find a matching "
        "blob\r\n",
-       "", false, 4, {}},
+       "",
+       false,
+       4,
+       {}},
       {"both samples failed",
        "APPLY_BOXES: boxfile line 2/A ((30,10),(40,20)): FAILURE! Couldn't find a matching blob\n"
        "APPLY_BOXES: boxfile line 1/A ((10,10),(20,20)): FAILURE! Couldn't find a matching blob",
-       "", false, 3, {"A"}},
-      {"a label in the system code page, named by mftraining", "",
-       "Warning: no protos/configs for " + kZi + " in CreateIntTemplates()\n", false, 3, {kZi}},
+       "",
+       false,
+       3,
+       {"A"}},
+      {"a label in the system code page, named by mftraining",
+       "",
+       "Warning: no protos/configs for " + kZi + " in CreateIntTemplates()\n",
+       false,
+       3,
+       {kZi}},
       {"a label that only looks like the message's pieces",
        "APPLY_BOXES: boxfile line 3/b/c ((50,10),(60,20)): FAILURE! box overlaps no blobs\n",
-       "", false, 3, {"b/c"}},
+       "",
+       false,
+       3,
+       {"b/c"}},
       {"an empty .tr teaches nothing", "", "", true, 0, {".", "A", "b/c", kZi}},
   };
   for (const Case &c : cases) {
@@ -114,8 +133,7 @@ TEST(TrainPsm, OnlyValuesThatLoseGlyphsGetAdvice) {
     const bool learnsAll = psm == 6 || psm == 7 || psm == 8 || psm == 13;
     EXPECT_EQ(TrainPsmAdvice(psm).empty(), learnsAll) << psm;
   }
-  EXPECT_EQ(TrainPsmAdvice(3),
-            "训练PSM 3 会漏学字符；要学会每个字符，请选 6、7 或 8（默认 8）。");
+  EXPECT_EQ(TrainPsmAdvice(3), "训练PSM 3 会漏学字符；要学会每个字符，请选 6、7 或 8（默认 8）。");
 }
 
 } // namespace

@@ -115,8 +115,7 @@ std::size_t EditDistance(const std::string &a, const std::string &b) {
 // rate of 0.29 at 24 px and 0.27 at 32 px; the bound leaves room for the
 // tools' versions).
 TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
-  const std::string characters =
-      "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  const std::string characters = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
   const std::string heldOut[] = {"QwErTy7531uIoPaSdF", "zXcVbN2468mLkJhG90", "gYpqjtHeKMnBvCx"};
   const struct {
     int pixelSize;

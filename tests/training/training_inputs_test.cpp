@@ -102,12 +102,12 @@ TEST(TrainingInputs, RowsBreakBeforeTheGapWouldReach1280) {
     std::vector<int> pageWidths; // each row's end plus a margin
   };
   const Case cases[] = {
-      {{600, 640}, {2}, {1280}},               // 10+600+10+640+10 = 1270: still one row
-      {{600, 650}, {1, 1}, {630, 680}},        // the gap after 650 would reach 1280
-      {{600, 600}, {2}, {1240}},               // one row: its end plus a margin
-      {{1259}, {1}, {1289}},                   // the widest glyph that fits; a 20 right margin
-      {{1260}, {}, {}},                        // too wide for any row
-      {{100, 1260, 100}, {2}, {240}},          // left out without breaking the row
+      {{600, 640}, {2}, {1280}},              // 10+600+10+640+10 = 1270: still one row
+      {{600, 650}, {1, 1}, {630, 680}},       // the gap after 650 would reach 1280
+      {{600, 600}, {2}, {1240}},              // one row: its end plus a margin
+      {{1259}, {1}, {1289}},                  // the widest glyph that fits; a 20 right margin
+      {{1260}, {}, {}},                       // too wide for any row
+      {{100, 1260, 100}, {2}, {240}},         // left out without breaking the row
       {{30, 1300, 1240}, {1, 1}, {60, 1270}}, // then the next one starts a row as usual
   };
   for (const Case &c : cases) {
@@ -169,7 +169,9 @@ TEST(TrainingInputs, EveryBoxLineNamesThePageThatHoldsItsGlyph) {
   }
   std::string log;
   std::vector<TrainingPage> kept;
-  ASSERT_EQ(PrepareTrainingInputs(samples, log, [](int) {}, &kept), 0);
+  ASSERT_EQ(PrepareTrainingInputs(
+                samples, log, [](int) {}, &kept),
+            0);
   const std::string tif = TmpFilePath("tmp.font.exp0.tif");
   const int pageCount = TiffPages(tif);
   ASSERT_GE(pageCount, 3);
@@ -186,7 +188,8 @@ TEST(TrainingInputs, EveryBoxLineNamesThePageThatHoldsItsGlyph) {
     const auto [width, height] = sizes.at(box.label);
     ASSERT_EQ(box.right - box.left, width);
     ASSERT_EQ(box.top - box.bottom, height);
-    const PageGlyph &glyph = kept[std::size_t(box.page)].glyphs.at(keptIndex[std::size_t(box.page)]++);
+    const PageGlyph &glyph =
+        kept[std::size_t(box.page)].glyphs.at(keptIndex[std::size_t(box.page)]++);
     EXPECT_EQ(glyph.label, box.label);
     EXPECT_EQ(glyph.left, box.left);
     EXPECT_EQ(glyph.right, box.right);
