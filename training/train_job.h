@@ -24,7 +24,7 @@ enum TrainResultCode : int {
   kTrainNothingLearned = 12, // legacy: the tools learned none of the labelled glyphs
   kTrainNoCheckpoint = -1,  // LSTM: the training run left no model_checkpoint
   kTrainCancelled = -2,     // the window closed during the job; nobody is told
-  kTrainAreaBusy = 12,      // another job was training in this program directory
+  kTrainAreaBusy = 13,      // another job was training in this program directory
 };
 
 struct TrainJob {
