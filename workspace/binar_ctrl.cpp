@@ -1,7 +1,10 @@
 #include "workspace/binar_ctrl.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -9,6 +12,7 @@
 #include <cstring>
 #include <new>
 
+#include "workspace/box_edits.h"
 #include "workspace/box_selected_event.h"
 
 namespace {
@@ -19,6 +23,12 @@ constexpr quint32 kLeftControlKeysym = 0xffe3;
 
 const QColor kBoxOutline(0x90, 0xEE, 0x90);
 const QColor kSelectedOutline(255, 0, 0);
+// A box being drawn and the boxes a drag is merging.
+const QColor kGestureOutline(255, 255, 0);
+
+QRectF OutlineOf(const SegBox &box) {
+  return QRectF(box.x, box.y, box.width, box.height);
+}
 
 int FloorDiv(int value, int divisor) {
   const int quotient = value / divisor;
@@ -62,6 +72,8 @@ CBinarCtrl::~CBinarCtrl() {
 void CBinarCtrl::SetImage(const QImage &source) {
   allOutlines_.clear();
   selectedOutline_.clear();
+  selected_ = -1;
+  gesture_.Cancel();
   view_ = {};
 
   QImage shown(size(), QImage::Format_RGB32);
@@ -175,19 +187,118 @@ int CBinarCtrl::SplitDirect() {
 }
 
 void CBinarCtrl::ReplaceBoxes(std::vector<SegBox> boxes) {
+  // Whatever order a split finds them in, the list reads like the text.
+  SortReadingOrder(boxes);
+  boxes_ = std::move(boxes);
+  selected_ = -1;
+  gesture_.Cancel();
+  RebuildOutlines();
+  update();
+}
+
+void CBinarCtrl::RebuildOutlines() {
   QPainterPath outlines;
-  for (const SegBox &box : boxes)
-    outlines.addRect(QRectF(box.x, box.y, box.width, box.height));
+  for (const SegBox &box : boxes_)
+    outlines.addRect(OutlineOf(box));
   allOutlines_ = outlines;
   selectedOutline_.clear();
-  boxes_ = std::move(boxes);
-  update();
+  if (selected_ >= 0)
+    selectedOutline_.addRect(OutlineOf(boxes_[std::size_t(selected_)]));
 }
 
 void CBinarCtrl::ClearOutlines() {
   allOutlines_.clear();
   selectedOutline_.clear();
+  selected_ = -1;
   update();
+}
+
+bool CBinarCtrl::SelectBox(int index) {
+  if (index < 0 || std::size_t(index) >= boxes_.size())
+    return false;
+  selected_ = index;
+  selectedOutline_.clear();
+  selectedOutline_.addRect(OutlineOf(boxes_[std::size_t(index)]));
+  update();
+  BoxSelectedEvent selected(boxes_[std::size_t(index)]);
+  QCoreApplication::sendEvent(window(), &selected);
+  return true;
+}
+
+template <typename Edit> bool CBinarCtrl::WithMask(Edit edit) {
+  PixelRect whole{};
+  const std::optional<std::vector<std::uint8_t>> mask = ExtractMask(whole);
+  if (!mask)
+    return false;
+  return edit(WhiteMask{mask->data(), whole.right, whole.bottom});
+}
+
+void CBinarCtrl::ApplyEdit(std::span<const int> removed, std::span<const SegBox> added) {
+  gesture_.Cancel();
+  const int first = ReplaceBoxesInReadingOrder(boxes_, removed, added);
+  selected_ = -1;
+  RebuildOutlines();
+  update();
+  SelectBox(first);
+}
+
+bool CBinarCtrl::AddDrawnBox(const PixelRect &dragged) {
+  return WithMask([&](const WhiteMask &mask) {
+    const std::optional<SegBox> box = DrawnBox(mask, dragged);
+    if (!box)
+      return false;
+    ApplyEdit({}, std::span(&*box, 1));
+    return true;
+  });
+}
+
+bool CBinarCtrl::DeleteBox(int index) {
+  if (index < 0 || std::size_t(index) >= boxes_.size())
+    return false;
+  ApplyEdit(std::span(&index, 1), {});
+  return true;
+}
+
+bool CBinarCtrl::SplitBoxAtColumn(int index, int column) {
+  if (index < 0 || std::size_t(index) >= boxes_.size())
+    return false;
+  return WithMask([&](const WhiteMask &mask) {
+    const auto parts = SplitBoxAt(mask, boxes_[std::size_t(index)], column);
+    if (!parts)
+      return false;
+    ApplyEdit(std::span(&index, 1), *parts);
+    return true;
+  });
+}
+
+bool CBinarCtrl::SplitBoxIntoParts(int index, int parts) {
+  if (index < 0 || std::size_t(index) >= boxes_.size())
+    return false;
+  return WithMask([&](const WhiteMask &mask) {
+    const auto pieces = SplitBoxEqually(mask, boxes_[std::size_t(index)], parts);
+    if (!pieces)
+      return false;
+    ApplyEdit(std::span(&index, 1), *pieces);
+    return true;
+  });
+}
+
+bool CBinarCtrl::MergeBoxesAt(std::vector<int> indices) {
+  std::sort(indices.begin(), indices.end());
+  indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+  std::vector<SegBox> merging;
+  for (int index : indices) {
+    if (index < 0 || std::size_t(index) >= boxes_.size())
+      return false;
+    merging.push_back(boxes_[std::size_t(index)]);
+  }
+  return WithMask([&](const WhiteMask &mask) {
+    const std::optional<SegBox> merged = MergeBoxes(mask, merging);
+    if (!merged)
+      return false;
+    ApplyEdit(indices, std::span(&*merged, 1));
+    return true;
+  });
 }
 
 void CBinarCtrl::ViewToImage(PixelRect &rect) const {
@@ -212,6 +323,21 @@ void CBinarCtrl::ComposeBackBuffer() {
   painter.drawPath(allOutlines_);
   painter.setPen(QPen(kSelectedOutline, 1.0));
   painter.drawPath(selectedOutline_);
+  DrawGesture(painter);
+}
+
+void CBinarCtrl::DrawGesture(QPainter &painter) const {
+  painter.setPen(QPen(kGestureOutline, 1.0));
+  if (gesture_.kind() == BoxGesture::Kind::Draw) {
+    // The outline the box would get, one pixel around the dragged pixels.
+    const PixelRect band = gesture_.RubberBand();
+    painter.drawRect(QRectF(band.left - 1, band.top - 1, double(band.right) - band.left + 2,
+                            double(band.bottom) - band.top + 2));
+  } else if (gesture_.kind() == BoxGesture::Kind::Merge) {
+    for (int index : gesture_.MergeSet())
+      if (std::size_t(index) < boxes_.size())
+        painter.drawRect(OutlineOf(boxes_[std::size_t(index)]));
+  }
 }
 
 void CBinarCtrl::paintEvent(QPaintEvent *) {
@@ -233,18 +359,132 @@ void CBinarCtrl::mousePressEvent(QMouseEvent *event) {
   }
   setFocus(Qt::MouseFocusReason);
   const QPoint at = event->position().toPoint();
-  const int hit = HitBox(boxes_, ViewToWorkspace(view_, at.x(), at.y()));
+  const WorkspacePoint point = ViewToWorkspace(view_, at.x(), at.y());
+  const int hit = HitBox(boxes_, point);
   selectedOutline_.clear();
+  selected_ = hit;
   // Repainted on a miss as well, so a red outline never outlives its
   // selection on screen.
   update();
+  // Only a drag past a few pixels draws or merges; until then this is a
+  // plain click, which selects right away.
+  gesture_.Press(at.x(), at.y(), point, hit, event->modifiers() & Qt::ShiftModifier);
   if (hit >= 0) {
     const SegBox &box = boxes_[std::size_t(hit)];
-    selectedOutline_.addRect(QRectF(box.x, box.y, box.width, box.height));
+    selectedOutline_.addRect(OutlineOf(box));
     BoxSelectedEvent selected(box);
     QCoreApplication::sendEvent(window(), &selected);
   }
   event->accept();
+}
+
+void CBinarCtrl::mouseMoveEvent(QMouseEvent *event) {
+  if (!(event->buttons() & Qt::LeftButton) || !gesture_.active()) {
+    QWidget::mouseMoveEvent(event);
+    return;
+  }
+  const QPoint at = event->position().toPoint();
+  const WorkspacePoint point = ViewToWorkspace(view_, at.x(), at.y());
+  if (gesture_.Move(at.x(), at.y(), point, HitBox(boxes_, point)))
+    update();
+  event->accept();
+}
+
+void CBinarCtrl::mouseReleaseEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton || !gesture_.active()) {
+    QWidget::mouseReleaseEvent(event);
+    return;
+  }
+  const BoxGesture::Result result = gesture_.Release();
+  update();
+  if (result.kind == BoxGesture::Kind::Draw)
+    AddDrawnBox(result.drawn);
+  else if (result.kind == BoxGesture::Kind::Merge)
+    MergeBoxesAt(result.merged);
+  event->accept();
+}
+
+void CBinarCtrl::keyPressEvent(QKeyEvent *event) {
+  if (event->key() == Qt::Key_Delete && selected_ >= 0) {
+    DeleteBox(selected_);
+    event->accept();
+    return;
+  }
+  if (event->key() == Qt::Key_Escape && gesture_.active()) {
+    gesture_.Cancel();
+    update();
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void CBinarCtrl::contextMenuEvent(QContextMenuEvent *event) {
+  gesture_.Cancel();
+  const WorkspacePoint point = ViewToWorkspace(view_, event->pos().x(), event->pos().y());
+  const int box = HitBox(boxes_, point);
+  if (box < 0) {
+    event->ignore();
+    return;
+  }
+  BuildContextMenu(point, box);
+  contextMenu_->popup(event->globalPos());
+  event->accept();
+}
+
+void CBinarCtrl::BuildContextMenu(WorkspacePoint at, int box) {
+  delete contextMenu_;
+  contextMenu_ = new QMenu(this);
+  contextMenu_->setObjectName(QStringLiteral("workspaceMenu"));
+  const auto add = [this](const char *name, const QString &text, auto action) {
+    QAction *item = contextMenu_->addAction(text);
+    item->setObjectName(QString::fromLatin1(name));
+    connect(item, &QAction::triggered, this, action);
+    return item;
+  };
+
+  if (box >= 0) {
+    // The menu's commands find their box again by value: the list may have
+    // changed while the menu was open.
+    const SegBox target = boxes_[std::size_t(box)];
+    const auto indexOf = [this, target] {
+      const auto found = std::find(boxes_.begin(), boxes_.end(), target);
+      return found == boxes_.end() ? -1 : int(found - boxes_.begin());
+    };
+    add("deleteBox", QStringLiteral("删除此框"), [this, indexOf] { DeleteBox(indexOf()); });
+    const bool canSplit = WithMask([&](const WhiteMask &mask) {
+      return SplitBoxAt(mask, target, at.x).has_value();
+    });
+    add("splitHere", QStringLiteral("在此列拆分"),
+        [this, indexOf, column = at.x] { SplitBoxAtColumn(indexOf(), column); })
+        ->setEnabled(canSplit);
+    const int columns = GlyphRectOf(target).right - GlyphRectOf(target).left + 1;
+    add("splitEqual", QStringLiteral("平均拆分为…"),
+        [this, indexOf, columns] {
+          const int parts = AskParts(columns);
+          if (parts >= 2)
+            SplitBoxIntoParts(indexOf(), parts);
+        })
+        ->setEnabled(columns >= 2);
+    const bool otherSelected = selected_ >= 0 && selected_ != box;
+    const SegBox selectedBox = otherSelected ? boxes_[std::size_t(selected_)] : SegBox{};
+    add("mergeSelected", QStringLiteral("与选中的框合并"),
+        [this, indexOf, selectedBox] {
+          const auto found = std::find(boxes_.begin(), boxes_.end(), selectedBox);
+          if (found != boxes_.end())
+            MergeBoxesAt({indexOf(), int(found - boxes_.begin())});
+        })
+        ->setEnabled(otherSelected);
+  }
+}
+
+int CBinarCtrl::AskParts(int maxParts) {
+  if (partsAsker_)
+    return partsAsker_(maxParts);
+  bool ok = false;
+  const int parts = QInputDialog::getInt(this, QStringLiteral("平均拆分"),
+                                         QStringLiteral("拆分为几个字："), 2, 2, maxParts, 1, &ok);
+  return ok ? parts : 0;
 }
 
 bool CBinarCtrl::LeftControlHeld(Qt::KeyboardModifiers modifiers) const {
