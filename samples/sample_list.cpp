@@ -153,35 +153,39 @@ void CSampleList::OnChooseSampleFile() {
   ReloadSampleList();
 }
 
-void CSampleList::OnAddSample() {
+bool CSampleList::OnAddSample() {
   if (currentSample_.isEmpty()) {
     Tell(QStringLiteral("请先选中分割后的文字"));
-    return;
+    return false;
   }
   if (samplePath_->text().isEmpty()) {
     Tell(QStringLiteral("请先设置样本要保存的位置"));
-    return;
+    return false;
   }
   // Taken exactly as typed: a label of spaces is a label.
   const QString label = label_->text();
   if (label.isEmpty()) {
     Tell(QStringLiteral("文字内容不能为空"));
-    return;
+    return false;
   }
+  PutSample(currentSample_, label);
+  SaveSampleFile();
+  return true;
+}
 
-  std::string key = ToSystem(currentSample_);
+void CSampleList::PutSample(const QString &data, const QString &label) {
+  std::string key = ToSystem(data);
   if (!store_.contains(key)) {
-    AddRowOnTop(label, currentSample_);
+    AddRowOnTop(label, data);
   } else {
     for (int row = 0; row < list_->rowCount(); ++row) {
-      if (CellText(list_, row, 1) == currentSample_) {
+      if (CellText(list_, row, 1) == data) {
         list_->setItem(row, 0, ReadOnlyItem(label));
         break;
       }
     }
   }
   store_.insert_or_assign(std::move(key), ToSystem(label));
-  SaveSampleFile();
 }
 
 void CSampleList::OnDeleteSample() {

@@ -46,8 +46,8 @@ public:
   // Button 3: chooses the file, then reloads. Nothing is written here.
   void OnChooseSampleFile();
   // Button 1012: adds the current sample with the label of edit 1011, or
-  // relabels it, and writes the file.
-  void OnAddSample();
+  // relabels it, and writes the file. False when a message stopped it.
+  bool OnAddSample();
   // Menu item 32772: deletes the first selected row and writes the file.
   void OnDeleteSample();
   // A click on the list: previews the first selected row.
@@ -77,6 +77,8 @@ private:
   // The previewed sample becomes the current one.
   bool Preview(const QString &data);
   void AddRowOnTop(const QString &label, const QString &data);
+  // Store and list get the sample (a new row on top) or its new label.
+  void PutSample(const QString &data, const QString &label);
   // Writes the whole store to the file of edit 1008, first copying a file
   // that the rewrite would lose data of. Failures are told to the user.
   void SaveSampleFile();

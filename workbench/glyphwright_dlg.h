@@ -55,6 +55,9 @@ protected:
   // A failure the user can fix, in the usual message box; tests replace it.
   virtual void ShowMessage(const QString &text);
 
+  // Enter in the label edit 1011 (workspace_commands.cpp).
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
   void closeEvent(QCloseEvent *event) override;
   void contextMenuEvent(QContextMenuEvent *event) override;
 
@@ -73,6 +76,9 @@ private:
   void OnGridSplit();
   void OnDirectSplit();
   void OnClearBoxes();
+  // Enter in edit 1011: adds the sample as button 1012 does and moves on to
+  // the next box of the workspace.
+  void OnLabelEnter();
   // An image from a file or a capture: into the workspace, binarized at once.
   void PutImageIntoWorkspace(const QImage &image);
 
