@@ -173,6 +173,18 @@ bool CSampleList::OnAddSample() {
   return true;
 }
 
+bool CSampleList::AddSamples(const std::vector<std::pair<QString, QString>> &samples) {
+  if (samplePath_->text().isEmpty()) {
+    Tell(QStringLiteral("请先设置样本要保存的位置"));
+    return false;
+  }
+  for (const auto &[data, label] : samples)
+    if (!data.isEmpty() && !label.isEmpty())
+      PutSample(data, label);
+  SaveSampleFile();
+  return true;
+}
+
 void CSampleList::PutSample(const QString &data, const QString &label) {
   std::string key = ToSystem(data);
   if (!store_.contains(key)) {

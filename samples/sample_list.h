@@ -14,6 +14,8 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QLineEdit;
 class QMenu;
@@ -48,6 +50,10 @@ public:
   // Button 1012: adds the current sample with the label of edit 1011, or
   // relabels it, and writes the file. False when a message stopped it.
   bool OnAddSample();
+  // Adds or relabels each (data string, label) as button 1012 does, then
+  // writes the file once. Pairs with an empty string are skipped. Without a
+  // sample path: the same message as button 1012, nothing changes, false.
+  bool AddSamples(const std::vector<std::pair<QString, QString>> &samples);
   // Menu item 32772: deletes the first selected row and writes the file.
   void OnDeleteSample();
   // A click on the list: previews the first selected row.

@@ -1,6 +1,7 @@
 // The main window's commands for the image workspace: open an image file,
 // binarize again when a binarization control moves, split, clear outlines,
-// and label the boxes one after another.
+// and label the boxes one after another or a whole line at once.
+#include "samples/line_label_dlg.h"
 #include "samples/sample_list.h"
 #include "workbench/combo_contents.h"
 #include "workbench/glyphwright_dlg.h"
@@ -23,6 +24,8 @@ void CglyphwrightDlg::ConnectWorkspaceCommands() {
   connect(controls_.gridSplitButton, &QPushButton::clicked, this, [this] { OnGridSplit(); });
   connect(controls_.directSplitButton, &QPushButton::clicked, this, [this] { OnDirectSplit(); });
   connect(controls_.clearBoxesButton, &QPushButton::clicked, this, [this] { OnClearBoxes(); });
+  connect(controls_.workspaceView, &CBinarCtrl::LabelInOrderRequested, this,
+          [this] { OnLabelInOrder(); });
   controls_.label->installEventFilter(this);
 }
 
@@ -62,6 +65,31 @@ void CglyphwrightDlg::OnLabelEnter() {
   // A known label is selected, so typing replaces it.
   controls_.label->setFocus();
   controls_.label->selectAll();
+}
+
+int CglyphwrightDlg::RunLineLabelDialog(CLineLabelDlg &dialog) {
+  return dialog.exec();
+}
+
+void CglyphwrightDlg::OnLabelInOrder() {
+  const std::vector<SegBox> &boxes = controls_.workspaceView->boxes();
+  if (boxes.empty()) {
+    ShowMessage(QStringLiteral("请先分割出样本"));
+    return;
+  }
+  // Asked before the typing, not after it.
+  if (controls_.samplePath->text().isEmpty()) {
+    ShowMessage(QStringLiteral("请先设置样本要保存的位置"));
+    return;
+  }
+  std::vector<std::string> data;
+  data.reserve(boxes.size());
+  for (const SegBox &box : boxes)
+    data.push_back(box.data);
+  CLineLabelDlg dialog(std::move(data), this);
+  if (RunLineLabelDialog(dialog) != QDialog::Accepted)
+    return;
+  sampleList_->AddSamples(dialog.Pairs());
 }
 
 QString CglyphwrightDlg::AskImagePath() {

@@ -422,12 +422,7 @@ void CBinarCtrl::keyPressEvent(QKeyEvent *event) {
 void CBinarCtrl::contextMenuEvent(QContextMenuEvent *event) {
   gesture_.Cancel();
   const WorkspacePoint point = ViewToWorkspace(view_, event->pos().x(), event->pos().y());
-  const int box = HitBox(boxes_, point);
-  if (box < 0) {
-    event->ignore();
-    return;
-  }
-  BuildContextMenu(point, box);
+  BuildContextMenu(point, HitBox(boxes_, point));
   contextMenu_->popup(event->globalPos());
   event->accept();
 }
@@ -475,7 +470,10 @@ void CBinarCtrl::BuildContextMenu(WorkspacePoint at, int box) {
             MergeBoxesAt({indexOf(), int(found - boxes_.begin())});
         })
         ->setEnabled(otherSelected);
+    contextMenu_->addSeparator();
   }
+  add("labelInOrder", QStringLiteral("按顺序标注…"), [this] { emit LabelInOrderRequested(); })
+      ->setEnabled(!boxes_.empty());
 }
 
 int CBinarCtrl::AskParts(int maxParts) {

@@ -109,6 +109,11 @@ protected:
   void contextMenuEvent(QContextMenuEvent *event) override;
   void wheelEvent(QWheelEvent *event) override;
 
+signals:
+  // "按顺序标注…" was chosen on the workspace's menu: the main window opens
+  // the line-labelling dialog over the boxes.
+  void LabelInOrderRequested();
+
 private:
   void ConvertShownToBuffers();
   void ShowDisplayBuffer();

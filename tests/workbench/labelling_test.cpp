@@ -1,10 +1,14 @@
 // Labelling the boxes of the workspace at one key per glyph (Enter in the
-// label edit), on the whole window.
+// label edit) and a whole line at once ("按顺序标注…"), on the whole window.
 #include "window_session.h"
 
 #include "app/text_codec.h"
+#include "samples/line_label_dlg.h"
 
+#include <QAction>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 
 namespace {
 
@@ -130,6 +134,94 @@ TEST_F(LabellingTest, EnterElsewhereStillPressesTheDefaultButton) {
   QTest::mouseClick(capture, Qt::LeftButton, {}, middle);
   QTest::mouseDClick(capture, Qt::LeftButton, {}, middle);
   EXPECT_FALSE(capture->isVisible());
+}
+
+class LineLabellingTest : public LabellingTest {
+protected:
+  // Right-click on the workspace, "按顺序标注…", the dialog answered by
+  // typing `text` and pressing OK (or Cancel).
+  void LabelInOrder(const QString &text, bool ok = true) {
+    const QPoint at(35, 15);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, Workspace().mapToGlobal(at));
+    QCoreApplication::sendEvent(&Workspace(), &request);
+    QMenu *menu = Workspace().contextMenu();
+    ASSERT_NE(menu, nullptr);
+    menu->hide();
+    dialogShown_ = false;
+    dialog_->onLineLabelDialog = [&](CLineLabelDlg &dialog) {
+      dialogShown_ = true;
+      dialog.TextEdit()->insert(text); // as an input method commits it
+      countText_ = dialog.CountText();
+      for (int i = 0; i < 2; ++i)
+        shownCharacters_[i] =
+            dialog.findChild<QLabel *>(QStringLiteral("lineCharacter%1").arg(i))->text();
+      return ok ? QDialog::Accepted : QDialog::Rejected;
+    };
+    menu->findChild<QAction *>(QStringLiteral("labelInOrder"))->trigger();
+  }
+
+  bool dialogShown_ = false;
+  QString countText_;
+  QString shownCharacters_[2];
+};
+
+TEST_F(LineLabellingTest, PairsTheTypedCharactersWithTheBoxesInReadingOrder) {
+  struct Case {
+    const char *name;
+    const char *typed;
+    const char *count; // what the dialog says
+    std::string first, second;
+    const char *shown0, *shown1;
+  };
+  const Case kCases[] = {
+      {"as many as boxes", "甲乙", "2 个字，2 个框", "甲", "乙", "甲", "乙"},
+      {"spaces ignored", " a\u3000 b ", "2 个字，2 个框", "a", "b", "a", "b"},
+      {"too few", "a", "1 个字，2 个框：字比框少，只标注前 1 个框", "a", "<none>", "a", ""},
+      {"too many", "abc", "3 个字，2 个框：字比框多，多出的 1 个字不会用到", "a", "b", "a", "b"},
+  };
+  for (const Case &c : kCases) {
+    SCOPED_TRACE(c.name);
+    OpenWithEmptyLibrary();
+    LabelInOrder(QString::fromUtf8(c.typed));
+    ASSERT_TRUE(dialogShown_);
+    EXPECT_EQ(countText_, QString::fromUtf8(c.count));
+    EXPECT_EQ(shownCharacters_[0], QString::fromUtf8(c.shown0));
+    EXPECT_EQ(shownCharacters_[1], QString::fromUtf8(c.shown1));
+    EXPECT_EQ(Stored(0), c.first);
+    EXPECT_EQ(Stored(1), c.second);
+    EXPECT_EQ(FileStore(), dialog_->Samples());
+    EXPECT_TRUE(dialog_->messages.isEmpty());
+  }
+}
+
+TEST_F(LineLabellingTest, FollowsTheUsualRulesForSamplesAlreadyInTheLibrary) {
+  Open();
+  OpenAndSplit();
+  ChooseLibraryOfBothBoxes(); // box 0 "a", box 1 "b"
+  // Box 0 relabelled in its row; "a" now names box 1 as well, a second
+  // sample of that character.
+  LabelInOrder(QStringLiteral("ca"));
+  EXPECT_EQ(Stored(0), "c");
+  EXPECT_EQ(Stored(1), "a");
+  EXPECT_EQ(List().rowCount(), 2);
+  EXPECT_EQ(List().item(RowOf(QStringLiteral("c")), 1)->text(), BoxData(0));
+  EXPECT_EQ(FileStore(), dialog_->Samples());
+}
+
+TEST_F(LineLabellingTest, CancelOrNoSampleFileChangesNothing) {
+  OpenWithEmptyLibrary();
+  LabelInOrder(QStringLiteral("ab"), false);
+  EXPECT_TRUE(dialogShown_);
+  EXPECT_TRUE(dialog_->Samples().empty());
+  EXPECT_EQ(List().rowCount(), 0);
+
+  // Without a sample file the user is told before typing anything.
+  Open();
+  OpenAndSplit();
+  LabelInOrder(QStringLiteral("ab"));
+  EXPECT_FALSE(dialogShown_);
+  EXPECT_EQ(dialog_->messages, QStringList{QStringLiteral("请先设置样本要保存的位置")});
+  EXPECT_TRUE(dialog_->Samples().empty());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -189,6 +190,27 @@ TEST_F(BoxEditingTest, ContextMenuSplitsMergesAndDeletes) {
   EXPECT_EQ(Outlines(), (std::vector<Outline>{kPair, {11, 2, 2, 8}, {12, 2, 2, 8}}));
   EXPECT_EQ(view_->selectedIndex(), -1);
   EXPECT_EQ(CountColour(Shown(*view_), kRed), 0);
+}
+
+TEST_F(BoxEditingTest, MenuOnEmptySpaceOffersOnlyLineLabelling) {
+  QSignalSpy requested(view_.get(), &CBinarCtrl::LabelInOrderRequested);
+  QMenu &menu = RightClick({45, 20});
+  ASSERT_EQ(menu.actions().size(), 1);
+  QAction *label = Item(menu, "labelInOrder");
+  EXPECT_EQ(label->text(), QStringLiteral("按顺序标注…"));
+  label->trigger();
+  EXPECT_EQ(requested.count(), 1);
+
+  // On a box it is there as well, after the box's own commands.
+  EXPECT_EQ(RightClick({3, 5}).actions().back()->objectName(), "labelInOrder");
+
+  // Without boxes there is nothing to label.
+  auto empty = std::make_unique<CBinarCtrl>();
+  empty->resize(60, 30);
+  QContextMenuEvent request(QContextMenuEvent::Mouse, {5, 5}, empty->mapToGlobal(QPoint(5, 5)));
+  QCoreApplication::sendEvent(empty.get(), &request);
+  empty->contextMenu()->hide();
+  EXPECT_FALSE(empty->contextMenu()->actions().front()->isEnabled());
 }
 
 TEST_F(BoxEditingTest, DeleteKeyRemovesTheSelectedBoxOnly) {
