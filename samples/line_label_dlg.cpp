@@ -52,6 +52,7 @@ CLineLabelDlg::CLineLabelDlg(std::vector<std::string> boxData, QWidget *parent)
     previews->addWidget(character, 1, i);
     characters_.push_back(character);
   }
+  previews->setColumnStretch(shown, 1); // the boxes packed to the left, as in the text
   layout->addLayout(previews);
   if (boxData_.size() > std::size_t(kPreviewBoxes))
     layout->addWidget(new QLabel(
