@@ -35,6 +35,7 @@ CLineLabelDlg::CLineLabelDlg(std::vector<std::string> boxData, QWidget *parent)
   layout->addWidget(text_);
 
   auto *previews = new QGridLayout;
+  previews->setHorizontalSpacing(4); // one box from the next, as in the text
   const int shown = int(std::min<std::size_t>(boxData_.size(), kPreviewBoxes));
   for (int i = 0; i < shown; ++i) {
     auto *picture = new QLabel(this);

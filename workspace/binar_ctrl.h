@@ -6,6 +6,11 @@
 // the top-left corner of a black area of exactly that size and cut at its
 // right and bottom edges. Boxes, masks and ranges are pixel coordinates in
 // that area.
+//
+// The box list is always in reading order, whichever split or edit made it.
+// A left click selects the innermost box under the cursor; a left drag draws
+// or merges boxes (box_gesture.h says which); the right button opens the
+// box commands; Delete removes the selected box.
 #include <QImage>
 #include <QPainterPath>
 #include <QWidget>
