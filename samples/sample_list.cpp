@@ -190,23 +190,39 @@ void CSampleList::OnChooseSampleFile() {
   ReloadSampleList();
 }
 
-void CSampleList::OnAddSample() {
+bool CSampleList::OnAddSample() {
   if (currentSample_.isEmpty()) {
     Tell(QStringLiteral("请先选中分割后的文字"));
-    return;
+    return false;
   }
   if (samplePath_->text().isEmpty()) {
     Tell(QStringLiteral("请先设置样本要保存的位置"));
-    return;
+    return false;
   }
   // Taken exactly as typed: a label of spaces is a label.
   const QString label = label_->text();
   if (label.isEmpty()) {
     Tell(QStringLiteral("文字内容不能为空"));
-    return;
+    return false;
   }
+  PutSample(currentKey_, label);
+  SaveSampleFile();
+  return true;
+}
 
-  std::string key = currentKey_;
+bool CSampleList::AddSamples(const std::vector<std::pair<QString, QString>> &samples) {
+  if (samplePath_->text().isEmpty()) {
+    Tell(QStringLiteral("请先设置样本要保存的位置"));
+    return false;
+  }
+  for (const auto &[data, label] : samples)
+    if (!data.isEmpty() && !label.isEmpty())
+      PutSample(ToSystem(data), label);
+  SaveSampleFile();
+  return true;
+}
+
+void CSampleList::PutSample(std::string key, const QString &label) {
   if (!store_.contains(key)) {
     AddRowOnTop(label, key);
   } else {
@@ -218,7 +234,6 @@ void CSampleList::OnAddSample() {
     }
   }
   store_.insert_or_assign(std::move(key), ToSystem(label));
-  SaveSampleFile();
 }
 
 void CSampleList::OnDeleteSample() {

@@ -15,6 +15,8 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QLineEdit;
 class QMenu;
@@ -47,8 +49,12 @@ public:
   // Button 3: chooses the file, then reloads. Nothing is written here.
   void OnChooseSampleFile();
   // Button 1012: adds the current sample with the label of edit 1011, or
-  // relabels it, and writes the file.
-  void OnAddSample();
+  // relabels it, and writes the file. False when a message stopped it.
+  bool OnAddSample();
+  // Adds or relabels each (data string, label) as button 1012 does, then
+  // writes the file once. Pairs with an empty string are skipped. Without a
+  // sample path: the same message as button 1012, nothing changes, false.
+  bool AddSamples(const std::vector<std::pair<QString, QString>> &samples);
   // Menu item 32772: deletes the first selected row and writes the file.
   void OnDeleteSample();
   // A click on the list: previews the first selected row.
@@ -88,6 +94,9 @@ private:
   // current one.
   bool Preview(const std::string &key, const QString &data);
   void AddRowOnTop(const QString &label, const std::string &key);
+  // Store and list get the sample under its store key (a new row on top) or
+  // its new label.
+  void PutSample(std::string key, const QString &label);
   // Writes the whole store to the file of edit 1008, first copying a file
   // that the rewrite would lose data of. Failures are told to the user.
   void SaveSampleFile();

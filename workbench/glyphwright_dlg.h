@@ -9,6 +9,7 @@
 #include <QString>
 #include <memory>
 
+class CLineLabelDlg;
 class CSampleList;
 class CSnapCipWnd;
 class OcrTestRunner;
@@ -54,6 +55,11 @@ protected:
   virtual QString AskImagePath();
   // A failure the user can fix, in the usual message box; tests replace it.
   virtual void ShowMessage(const QString &text);
+  // Runs the line-labelling dialog modally; tests replace it.
+  virtual int RunLineLabelDialog(CLineLabelDlg &dialog);
+
+  // Enter in the label edit 1011 (workspace_commands.cpp).
+  bool eventFilter(QObject *watched, QEvent *event) override;
 
   void closeEvent(QCloseEvent *event) override;
   void contextMenuEvent(QContextMenuEvent *event) override;
@@ -73,6 +79,11 @@ private:
   void OnGridSplit();
   void OnDirectSplit();
   void OnClearBoxes();
+  // Enter in edit 1011: adds the sample as button 1012 does and moves on to
+  // the next box of the workspace.
+  void OnLabelEnter();
+  // "按顺序标注…": labels every box from one typed line.
+  void OnLabelInOrder();
   // An image from a file or a capture: into the workspace, binarized at once.
   void PutImageIntoWorkspace(const QImage &image);
 

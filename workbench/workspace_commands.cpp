@@ -1,14 +1,19 @@
 // The main window's commands for the image workspace: open an image file,
-// binarize again when a binarization control moves, split, clear outlines.
+// binarize again when a binarization control moves, split, clear outlines,
+// and label the boxes one after another or a whole line at once.
+#include "samples/line_label_dlg.h"
+#include "samples/sample_list.h"
 #include "workbench/combo_contents.h"
 #include "workbench/glyphwright_dlg.h"
 #include "workbench/message_box.h"
 #include "workspace/binar_ctrl.h"
+#include "workspace/dot_matrix_bitmap.h"
 #include "workspace/seg_box.h"
 
 #include <QComboBox>
 #include <QFileDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -19,6 +24,72 @@ void CglyphwrightDlg::ConnectWorkspaceCommands() {
   connect(controls_.gridSplitButton, &QPushButton::clicked, this, [this] { OnGridSplit(); });
   connect(controls_.directSplitButton, &QPushButton::clicked, this, [this] { OnDirectSplit(); });
   connect(controls_.clearBoxesButton, &QPushButton::clicked, this, [this] { OnClearBoxes(); });
+  connect(controls_.workspaceView, &CBinarCtrl::LabelInOrderRequested, this,
+          [this] { OnLabelInOrder(); });
+  controls_.label->installEventFilter(this);
+}
+
+bool CglyphwrightDlg::eventFilter(QObject *watched, QEvent *event) {
+  // Enter in the label edit labels; it must not reach the dialog, whose
+  // default button would open the capture window.
+  if (watched == controls_.label && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      OnLabelEnter();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void CglyphwrightDlg::OnLabelEnter() {
+  CBinarCtrl *view = controls_.workspaceView;
+  const std::vector<SegBox> &boxes = view->boxes();
+  const int selected = view->selectedIndex();
+  // Moves on only from the box just labelled: after a list row was chosen,
+  // the workspace's selection is not what Enter added.
+  const bool fromBox = selected >= 0 && QString::fromLatin1(boxes[std::size_t(selected)].data) ==
+                                            sampleList_->CurrentSample();
+  if (!sampleList_->OnAddSample())
+    return;
+  if (fromBox) {
+    // The next box that can be a sample; after the last one the selection
+    // stays.
+    for (std::size_t next = std::size_t(selected) + 1; next < boxes.size(); ++next) {
+      if (!DotMatrixToBitmap(boxes[next].data).isNull()) {
+        view->SelectBox(int(next));
+        break;
+      }
+    }
+  }
+  // A known label is selected, so typing replaces it.
+  controls_.label->setFocus();
+  controls_.label->selectAll();
+}
+
+int CglyphwrightDlg::RunLineLabelDialog(CLineLabelDlg &dialog) {
+  return dialog.exec();
+}
+
+void CglyphwrightDlg::OnLabelInOrder() {
+  const std::vector<SegBox> &boxes = controls_.workspaceView->boxes();
+  if (boxes.empty()) {
+    ShowMessage(QStringLiteral("请先分割出样本"));
+    return;
+  }
+  // Asked before the typing, not after it.
+  if (controls_.samplePath->text().isEmpty()) {
+    ShowMessage(QStringLiteral("请先设置样本要保存的位置"));
+    return;
+  }
+  std::vector<std::string> data;
+  data.reserve(boxes.size());
+  for (const SegBox &box : boxes)
+    data.push_back(box.data);
+  CLineLabelDlg dialog(std::move(data), this);
+  if (RunLineLabelDialog(dialog) != QDialog::Accepted)
+    return;
+  sampleList_->AddSamples(dialog.Pairs());
 }
 
 QString CglyphwrightDlg::AskImagePath() {

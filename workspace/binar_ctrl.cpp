@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "workspace/box_edits.h"
 #include "workspace/box_selected_event.h"
 
 namespace {
@@ -19,6 +20,12 @@ constexpr quint32 kLeftControlKeysym = 0xffe3;
 
 const QColor kBoxOutline(0x90, 0xEE, 0x90);
 const QColor kSelectedOutline(255, 0, 0);
+// A box being drawn and the boxes a drag is merging.
+const QColor kGestureOutline(255, 255, 0);
+
+QRectF OutlineOf(const SegBox &box) {
+  return QRectF(box.x, box.y, box.width, box.height);
+}
 
 int FloorDiv(int value, int divisor) {
   const int quotient = value / divisor;
@@ -62,6 +69,8 @@ CBinarCtrl::~CBinarCtrl() {
 void CBinarCtrl::SetImage(const QImage &source) {
   allOutlines_.clear();
   selectedOutline_.clear();
+  selected_ = -1;
+  gesture_.Cancel();
   view_ = {};
 
   QImage shown(size(), QImage::Format_RGB32);
@@ -174,18 +183,29 @@ int CBinarCtrl::SplitDirect() {
 }
 
 void CBinarCtrl::ReplaceBoxes(std::vector<SegBox> boxes) {
+  // Whatever order a split finds them in, the list reads like the text.
+  SortReadingOrder(boxes);
+  boxes_ = std::move(boxes);
+  selected_ = -1;
+  gesture_.Cancel();
+  RebuildOutlines();
+  update();
+}
+
+void CBinarCtrl::RebuildOutlines() {
   QPainterPath outlines;
-  for (const SegBox &box : boxes)
-    outlines.addRect(QRectF(box.x, box.y, box.width, box.height));
+  for (const SegBox &box : boxes_)
+    outlines.addRect(OutlineOf(box));
   allOutlines_ = outlines;
   selectedOutline_.clear();
-  boxes_ = std::move(boxes);
-  update();
+  if (selected_ >= 0)
+    selectedOutline_.addRect(OutlineOf(boxes_[std::size_t(selected_)]));
 }
 
 void CBinarCtrl::ClearOutlines() {
   allOutlines_.clear();
   selectedOutline_.clear();
+  selected_ = -1;
   update();
 }
 
@@ -211,6 +231,21 @@ void CBinarCtrl::ComposeBackBuffer() {
   painter.drawPath(allOutlines_);
   painter.setPen(QPen(kSelectedOutline, 1.0));
   painter.drawPath(selectedOutline_);
+  DrawGesture(painter);
+}
+
+void CBinarCtrl::DrawGesture(QPainter &painter) const {
+  painter.setPen(QPen(kGestureOutline, 1.0));
+  if (gesture_.kind() == BoxGesture::Kind::Draw) {
+    // The outline the box would get, one pixel around the dragged pixels.
+    const PixelRect band = gesture_.RubberBand();
+    painter.drawRect(QRectF(band.left - 1, band.top - 1, double(band.right) - band.left + 2,
+                            double(band.bottom) - band.top + 2));
+  } else if (gesture_.kind() == BoxGesture::Kind::Merge) {
+    for (int index : gesture_.MergeSet())
+      if (std::size_t(index) < boxes_.size())
+        painter.drawRect(OutlineOf(boxes_[std::size_t(index)]));
+  }
 }
 
 void CBinarCtrl::paintEvent(QPaintEvent *) {
@@ -232,18 +267,64 @@ void CBinarCtrl::mousePressEvent(QMouseEvent *event) {
   }
   setFocus(Qt::MouseFocusReason);
   const QPoint at = event->position().toPoint();
-  const int hit = HitBox(boxes_, ViewToWorkspace(view_, at.x(), at.y()));
+  const WorkspacePoint point = ViewToWorkspace(view_, at.x(), at.y());
+  const int hit = HitBox(boxes_, point);
   selectedOutline_.clear();
+  selected_ = hit;
   // Repainted on a miss as well, so a red outline never outlives its
   // selection on screen.
   update();
+  // Only a drag past a few pixels draws or merges; until then this is a
+  // plain click, which selects right away.
+  gesture_.Press(at.x(), at.y(), point, hit, event->modifiers() & Qt::ShiftModifier);
   if (hit >= 0) {
     const SegBox &box = boxes_[std::size_t(hit)];
-    selectedOutline_.addRect(QRectF(box.x, box.y, box.width, box.height));
+    selectedOutline_.addRect(OutlineOf(box));
     BoxSelectedEvent selected(box);
     QCoreApplication::sendEvent(window(), &selected);
   }
   event->accept();
+}
+
+void CBinarCtrl::mouseMoveEvent(QMouseEvent *event) {
+  if (!(event->buttons() & Qt::LeftButton) || !gesture_.active()) {
+    QWidget::mouseMoveEvent(event);
+    return;
+  }
+  const QPoint at = event->position().toPoint();
+  const WorkspacePoint point = ViewToWorkspace(view_, at.x(), at.y());
+  if (gesture_.Move(at.x(), at.y(), point, HitBox(boxes_, point)))
+    update();
+  event->accept();
+}
+
+void CBinarCtrl::mouseReleaseEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton || !gesture_.active()) {
+    QWidget::mouseReleaseEvent(event);
+    return;
+  }
+  const BoxGesture::Result result = gesture_.Release();
+  update();
+  if (result.kind == BoxGesture::Kind::Draw)
+    AddDrawnBox(result.drawn);
+  else if (result.kind == BoxGesture::Kind::Merge)
+    MergeBoxesAt(result.merged);
+  event->accept();
+}
+
+void CBinarCtrl::keyPressEvent(QKeyEvent *event) {
+  if (event->key() == Qt::Key_Delete && selected_ >= 0) {
+    DeleteBox(selected_);
+    event->accept();
+    return;
+  }
+  if (event->key() == Qt::Key_Escape && gesture_.active()) {
+    gesture_.Cancel();
+    update();
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 bool CBinarCtrl::LeftControlHeld(Qt::KeyboardModifiers modifiers) const {

@@ -6,17 +6,27 @@
 // the top-left corner of a black area of exactly that size and cut at its
 // right and bottom edges. Boxes, masks and ranges are pixel coordinates in
 // that area.
+//
+// The box list is always in reading order, whichever split or edit made it.
+// A left click selects the innermost box under the cursor; a left drag draws
+// or merges boxes (box_gesture.h says which); the right button opens the
+// box commands; Delete removes the selected box.
 #include <QImage>
 #include <QPainterPath>
 #include <QWidget>
+#include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "engine/morvexa.h"
+#include "workspace/box_gesture.h"
 #include "workspace/image_buffer.h"
 #include "workspace/pixel_rect.h"
 #include "workspace/seg_box.h"
 #include "workspace/view_geometry.h"
+
+class QMenu;
 
 class CBinarCtrl : public QWidget {
   Q_OBJECT
@@ -58,6 +68,34 @@ public:
   // current zoom and offset; an all-zero rectangle means the whole view.
   void ViewToImage(PixelRect &rect) const;
 
+  // Selects a box as a click on it does: red outline, reported to the main
+  // window. False (nothing changes) for an index outside the list.
+  bool SelectBox(int index);
+  // The box selected last by a click, SelectBox or an edit; -1 for none
+  // (also after a miss, a split, a new image or cleared outlines).
+  int selectedIndex() const { return selected_; }
+
+  // Box edits. Each keeps the list in reading order, redraws every outline,
+  // and selects (and reports) the box it made. False when nothing changed:
+  // no image, an index outside the list, or no white pixels to box.
+  // A rectangle the user dragged, inclusive corners in workspace pixels.
+  bool AddDrawnBox(const PixelRect &dragged);
+  // Deletes a box; nothing is selected afterwards.
+  bool DeleteBox(int index);
+  // Cuts a box at a workspace column (the right part starts there).
+  bool SplitBoxAtColumn(int index, int column);
+  // Cuts a box into `parts` columns of equal width.
+  bool SplitBoxIntoParts(int index, int parts);
+  // Merges the boxes into one.
+  bool MergeBoxesAt(std::vector<int> indices);
+
+  // How many equal parts the user wants a box of `maxParts` pixel columns cut
+  // into; 0 when cancelled. By default an input dialog; tests answer it.
+  using PartsAsker = std::function<int(int maxParts)>;
+  void SetPartsAsker(PartsAsker asker) { partsAsker_ = std::move(asker); }
+  // The menu a right click opened last (null before the first one).
+  QMenu *contextMenu() const { return contextMenu_; }
+
   const std::vector<SegBox> &boxes() const { return boxes_; }
   const ViewZoom &view() const { return view_; }
   const ImageBuffer &displayBuffer() const { return display_; }
@@ -70,7 +108,16 @@ protected:
   void paintEvent(QPaintEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
+  void keyPressEvent(QKeyEvent *event) override;
+  void contextMenuEvent(QContextMenuEvent *event) override;
   void wheelEvent(QWheelEvent *event) override;
+
+signals:
+  // "按顺序标注…" was chosen on the workspace's menu: the main window opens
+  // the line-labelling dialog over the boxes.
+  void LabelInOrderRequested();
 
 private:
   void ConvertShownToBuffers();
@@ -78,6 +125,16 @@ private:
   void ReplaceBoxes(std::vector<SegBox> boxes);
   bool LeftControlHeld(Qt::KeyboardModifiers modifiers) const;
   void ComposeBackBuffer();
+  void DrawGesture(QPainter &painter) const;
+  // The box list changed by an edit: the removed boxes out, the added ones
+  // in, reading order kept, every outline drawn, the first added box
+  // selected and reported.
+  void ApplyEdit(std::span<const int> removed, std::span<const SegBox> added);
+  // Runs `edit` on the mask of the whole workspace; false without one.
+  template <typename Edit> bool WithMask(Edit edit);
+  void RebuildOutlines();
+  void BuildContextMenu(WorkspacePoint at, int box);
+  int AskParts(int maxParts);
 
   // Engine copy (red, green, blue, x): backs mat_ and stays unchanged while
   // mat_ lives, because the engine reads it at every threshold.
@@ -95,6 +152,11 @@ private:
   std::vector<SegBox> boxes_;
   QPainterPath allOutlines_;
   QPainterPath selectedOutline_;
+  int selected_ = -1;
+
+  BoxGesture gesture_;
+  QMenu *contextMenu_ = nullptr;
+  PartsAsker partsAsker_;
 
   QImage backBuffer_;
   ViewZoom view_;

@@ -36,14 +36,39 @@ WorkspacePoint ViewToWorkspace(const ViewZoom &view, int x, int y) {
   return {ToView(x, view.offsetX, view.zoom), ToView(y, view.offsetY, view.zoom)};
 }
 
+namespace {
+
+bool Holds(const SegBox &box, WorkspacePoint point) {
+  return box.x <= point.x && point.x < std::int64_t{box.x} + box.width && box.y <= point.y &&
+         point.y < std::int64_t{box.y} + box.height;
+}
+
+// True when `inner`'s outline lies within `outer`'s and is not all of it.
+bool StrictlyInside(const SegBox &inner, const SegBox &outer) {
+  const std::int64_t innerRight = std::int64_t{inner.x} + inner.width;
+  const std::int64_t innerBottom = std::int64_t{inner.y} + inner.height;
+  const std::int64_t outerRight = std::int64_t{outer.x} + outer.width;
+  const std::int64_t outerBottom = std::int64_t{outer.y} + outer.height;
+  const bool within = outer.x <= inner.x && outer.y <= inner.y && innerRight <= outerRight &&
+                      innerBottom <= outerBottom;
+  const bool same = outer.x == inner.x && outer.y == inner.y && innerRight == outerRight &&
+                    innerBottom == outerBottom;
+  return within && !same;
+}
+
+} // namespace
+
 int HitBox(std::span<const SegBox> boxes, WorkspacePoint point) {
+  int hit = -1;
   for (std::size_t i = 0; i < boxes.size(); ++i) {
-    const SegBox &box = boxes[i];
-    if (box.x <= point.x && point.x < std::int64_t{box.x} + box.width && box.y <= point.y &&
-        point.y < std::int64_t{box.y} + box.height)
-      return int(i);
+    if (!Holds(boxes[i], point))
+      continue;
+    // The first box under the point, unless a later one lies inside the box
+    // chosen so far: then that one, so boxes inside boxes stay reachable.
+    if (hit < 0 || StrictlyInside(boxes[i], boxes[std::size_t(hit)]))
+      hit = int(i);
   }
-  return -1;
+  return hit;
 }
 
 PixelRect ViewToImage(const ViewZoom &view, PixelRect rect, int clientWidth, int clientHeight) {

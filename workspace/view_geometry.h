@@ -43,9 +43,11 @@ void StepZoom(ViewZoom &view, int delta, int px, int py);
 // division.
 WorkspacePoint ViewToWorkspace(const ViewZoom &view, int x, int y);
 
-// The first box, in list order, whose outline holds the point: x <= px <
-// x + width and y <= py < y + height, so the left and top lines belong to the
-// box and the right and bottom lines do not. -1 when none does.
+// The box whose outline holds the point: x <= px < x + width and y <= py <
+// y + height, so the left and top lines belong to the box and the right and
+// bottom lines do not. Of several, the innermost: a box lying inside another
+// (and not the same outline) wins over it, so a box inside a box can be
+// clicked. Otherwise the first in list order. -1 when none holds it.
 int HitBox(std::span<const SegBox> boxes, WorkspacePoint point);
 
 // A rectangle of the view (right and bottom exclusive) in workspace pixels.

@@ -5,5 +5,6 @@ target_sources(glyphwright_core PRIVATE
 
 target_sources(glyphwright_gui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/binar_ctrl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/binar_ctrl_edits.cpp
   ${CMAKE_CURRENT_LIST_DIR}/show_ctrl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dot_matrix_bitmap.cpp)

@@ -7,6 +7,7 @@
 
 #include "capture/snap_cip_wnd.h"
 #include "ocrtest/ocr_test_runner.h"
+#include "samples/line_label_dlg.h"
 #include "samples/sample_file.h"
 #include "samples/sample_list.h"
 #include "training/train_commands.h"
@@ -33,6 +34,8 @@ public:
   std::function<void(const QString &)> onMessage;
   QString imageToOpen; // the answer of the open-image dialog; empty = cancelled
   int aboutBoxes = 0;
+  // Answers the line-labelling dialog; without it the dialog is cancelled.
+  std::function<int(CLineLabelDlg &)> onLineLabelDialog;
 
 protected:
   void ShowMessage(const QString &text) override {
@@ -42,6 +45,9 @@ protected:
   }
   QString AskImagePath() override { return imageToOpen; }
   void ShowAboutBox() override { ++aboutBoxes; }
+  int RunLineLabelDialog(CLineLabelDlg &dialog) override {
+    return onLineLabelDialog ? onLineLabelDialog(dialog) : int(QDialog::Rejected);
+  }
 };
 
 class WindowSession : public DialogTest {

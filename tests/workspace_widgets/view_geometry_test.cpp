@@ -52,6 +52,35 @@ TEST(ViewGeometryTest, ClickHitsTheFirstBoxWhoseLeftAndTopLinesItIncludes) {
   }
 }
 
+TEST(ViewGeometryTest, ClickHitsTheInnermostOfNestedBoxes) {
+  // A slashed 0 (outline 0..12 x 0..16) whose dot has a box of its own, a
+  // stroke inside the dot's box, and a box equal to the outer one.
+  const std::vector<SegBox> boxes = {{0, 0, 12, 16, "zero"},
+                                     {4, 5, 4, 6, "dot"},
+                                     {5, 6, 2, 2, "speck"},
+                                     {0, 0, 12, 16, "zero again"}};
+  struct Case {
+    WorkspacePoint point;
+    int expected;
+  };
+  const Case kCases[] = {
+      {{1, 1}, 0},   // only the outer box and its twin: the first of the two
+      {{4, 5}, 1},   // the dot's top-left corner
+      {{7, 10}, 1},  // inside the dot, outside the speck
+      {{5, 6}, 2},   // the speck, inside the dot, inside the zero
+      {{8, 10}, 0},  // the dot's right line is the zero's
+      {{12, 3}, -1}, // the zero's right line
+  };
+  for (const Case &c : kCases) {
+    SCOPED_TRACE(testing::Message() << c.point.x << "," << c.point.y);
+    EXPECT_EQ(HitBox(boxes, c.point), c.expected);
+  }
+  // The inner box wins wherever it stands in the list.
+  const std::vector<SegBox> innerFirst = {{5, 6, 2, 2, "speck"}, {0, 0, 12, 16, "zero"}};
+  EXPECT_EQ(HitBox(innerFirst, {5, 6}), 0);
+  EXPECT_EQ(HitBox(innerFirst, {1, 1}), 1);
+}
+
 TEST(ViewGeometryTest, ViewPointsMapThroughZoomAndOffset) {
   EXPECT_EQ(ViewToWorkspace({2, 100, 40}, 10, 10), (WorkspacePoint{55, 25}));
   EXPECT_EQ(ViewToWorkspace({2, 100, 40}, 11, 11), (WorkspacePoint{55, 25}));

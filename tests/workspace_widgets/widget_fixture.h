@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QWheelEvent>
 #include <QWidget>
+#include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 
 #include "workspace/image_buffer.h"
@@ -66,4 +68,21 @@ inline void SendClick(QWidget &to, QPoint at) {
   QMouseEvent release(QEvent::MouseButtonRelease, QPointF(at), QPointF(to.mapToGlobal(at)),
                       Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
   QCoreApplication::sendEvent(&to, &release);
+}
+
+// A left-button drag as the platform delivers it: the press, moves one pixel
+// step at a time along the way, the release.
+inline void SendDrag(QWidget &to, QPoint from, QPoint where,
+                     Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                        Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(at), QPointF(to.mapToGlobal(at)), button, buttons, modifiers);
+    QCoreApplication::sendEvent(&to, &event);
+  };
+  send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+  const QPoint step = where - from;
+  const int steps = std::max(std::abs(step.x()), std::abs(step.y()));
+  for (int i = 1; i <= steps; ++i)
+    send(QEvent::MouseMove, from + step * i / steps, Qt::NoButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, where, Qt::LeftButton, Qt::NoButton);
 }
