@@ -208,8 +208,9 @@ TEST_F(LayoutTest, GroupTitlesAndFrameLinesLeaveEveryLabelReadable) {
     const QRect topLine(frame.left(), frame.top(), frame.width(), 1);
     for (const QLabel *label : labels) {
       const QRect ink = LabelInk(label);
-      if (!group->title().isEmpty())
+      if (!group->title().isEmpty()) {
         EXPECT_FALSE(title.intersects(ink)) << label->text().toStdString();
+      }
       EXPECT_FALSE(topLine.intersects(ink)) << label->text().toStdString();
     }
   }
