@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <numeric>
 
 namespace morvexa {
@@ -221,7 +222,7 @@ struct Cluster {
 // of the line: the strokes of " and of Chinese quotation marks.
 void joinMarkPairs(std::vector<Cluster> &clusters, const Line &line, Groups &groups) {
   auto mark = [&](const Box &b) {
-    return 20 * b.height() <= 9 * line.height() && 2 * b.height() >= 3 * b.width() &&
+    return 20 * b.height() <= 9 * line.height() && 4 * b.height() >= 5 * b.width() &&
            2 * (b.top - line.top) < line.height();
   };
   for (std::size_t k = 0; k + 1 < clusters.size(); ++k) {
@@ -295,6 +296,19 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
     return;
   const int widest = square + square / 10;
   const int tall = (85 * square + 99) / 100;
+  // Where most tall shapes end: the bottom of the square glyphs. Latin
+  // letters within Chinese text stand on a baseline above it, so a run of
+  // them alone does not pass for one square glyph.
+  std::map<int, int> bottoms;
+  for (const Cluster &c : clusters)
+    if (c.box.height() >= tall)
+      ++bottoms[c.box.bottom];
+  int squareBottom = 0, mostBottoms = 0;
+  for (const auto &[bottom, times] : bottoms)
+    if (times > mostBottoms) {
+      mostBottoms = times;
+      squareBottom = bottom;
+    }
   // A part within the columns and rows of a tall part belongs to it, however
   // wide that is (the inside of 趣).
   std::sort(clusters.begin(), clusters.end(),
@@ -317,7 +331,7 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
       run = unite(run, clusters[j].box);
       if (run.width() > widest)
         break;
-      if (run.height() >= tall)
+      if (run.height() >= tall && run.bottom >= squareBottom - 1)
         last = j;
     }
     for (std::size_t j = i + 1; j <= last; ++j)
