@@ -106,7 +106,9 @@ MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold,
  * gathered into text lines: shapes whose rows overlap, chained; a line at
  * most half as high as its neighbour and less than half that height away
  * from it (the dots over "ij" in a line without tall letters) joins that
- * neighbour. Within a line, two shapes join when
+ * neighbour. Within a line, two shapes join when (for (a) and (b) only
+ * if together they are at most 1.5 times as high, plus one pixel, as the
+ * height four fifths of the line's shapes reach up to)
  *  (a) one lies inside the other's box and the other's pixels surround it on
  *      at least three sides (the dot in a zero, the inside of 回; a period
  *      tucked under the bar of a T does not join);
