@@ -192,8 +192,12 @@ int upperFifthOf(std::vector<int> values) {
 // two columns of text that chain into one line (their lines at different
 // heights) do not join a glyph to the one below it, nor does noise grow
 // into blobs.
+struct Nearest {
+  int shape = -1, gap = 0;
+};
+
 void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members, Groups &groups,
-                     const ShapeLabels &labels) {
+                     const ShapeLabels &labels, std::vector<Nearest> &nearest) {
   std::sort(members.begin(), members.end(), [&](int a, int b) {
     return shapes[std::size_t(a)].left < shapes[std::size_t(b)].left;
   });
@@ -229,8 +233,18 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
           if (enclosed(bInA ? b : a, bInA ? a : b, (bInA ? j : i) + 1, labels))
             groups.join(j, i);
         } else if (yOverlap(a, b) <= 0) {
-          if (2 * overlap >= narrower) // dot of i, j, !, ?, ;, the bars of =
-            groups.join(j, i);
+          // Dot of i, j, !, ?, ;, the bars of =: the smaller mark goes to
+          // the nearest of the marks above and below it, not to the letter
+          // of the line above that stands as close to an i's dot.
+          if (2 * overlap >= narrower) {
+            const Box &big = a.height() != b.height() ? (a.height() > b.height() ? a : b)
+                                                      : (a.width() >= b.width() ? a : b);
+            const int small = &big == &a ? i : j, other = &big == &a ? j : i;
+            const int gap = -yOverlap(a, b);
+            Nearest &n = nearest[std::size_t(small)];
+            if (n.shape < 0 || gap < n.gap)
+              n = {other, gap};
+          }
         } else {
           // The rings and the bar of %: one lies within the rows of the other.
           const bool rowsWithin = (a.top >= b.top && a.bottom <= b.bottom) ||
@@ -242,6 +256,12 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
     }
     active[std::size_t((b.top - lineTop) / highest)].push_back(i);
   }
+  for (int i : members) {
+    Nearest &n = nearest[std::size_t(i)];
+    if (n.shape >= 0)
+      groups.join(n.shape, i);
+    n = {};
+  }
 }
 
 struct Cluster {
@@ -252,9 +272,15 @@ struct Cluster {
 // Two small upright marks side by side at the same height in the upper half
 // of the line: the strokes of " and of Chinese quotation marks.
 void joinMarkPairs(std::vector<Cluster> &clusters, const Line &line, Groups &groups) {
+  // Small against the glyphs too, not only the line: lines of two columns
+  // that chain into one tall row would make every letter small.
+  std::vector<int> heights;
+  for (const Cluster &c : clusters)
+    heights.push_back(c.box.height());
+  const int glyphHeight = upperFifthOf(std::move(heights));
   auto mark = [&](const Box &b) {
-    return 20 * b.height() <= 9 * line.height() && 4 * b.height() >= 5 * b.width() &&
-           2 * (b.top - line.top) < line.height();
+    return 20 * b.height() <= 9 * line.height() && 2 * b.height() <= glyphHeight &&
+           4 * b.height() >= 5 * b.width();
   };
   for (std::size_t k = 0; k + 1 < clusters.size(); ++k) {
     const Box &a = clusters[k].box, &b = clusters[k + 1].box;
@@ -383,8 +409,9 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
 std::vector<Shape> groupIntoGlyphs(const std::vector<Shape> &shapes, const ShapeLabels &labels) {
   Groups groups(shapes);
   std::vector<int> members(shapes.size(), 0); // shapes per group, one line at a time
+  std::vector<Nearest> nearest(shapes.size());  // the nearest mark above or below, ditto
   for (Line &line : formLines(shapes)) {
-    joinOverlapping(shapes, line.shapes, groups, labels);
+    joinOverlapping(shapes, line.shapes, groups, labels, nearest);
     std::vector<Cluster> clusters;
     for (int i : line.shapes)
       if (groups.find(i) == i)

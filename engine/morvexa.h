@@ -113,7 +113,10 @@ MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold,
  *      at least three sides (the dot in a zero, the inside of 回; a period
  *      tucked under the bar of a T does not join);
  *  (b) their columns overlap and one lies above the other, the overlap being
- *      at least half the narrower's width (i j ! ? ; : =, accents, 二 三);
+ *      at least half the narrower's width, and no other such shape lies
+ *      closer above or below the lower one of the two (i j ! ? ; : =,
+ *      accents, 二 三; the dot of an i goes to its stem, not to a letter of
+ *      the line above);
  *      or they sit side by side with the narrower's columns three quarters
  *      inside the other's, or a third when one's rows lie within the
  *      other's (the rings and the bar of %);
@@ -132,9 +135,10 @@ MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold,
  *      82 % of H high (lowercase Latin letters between their x-height and
  *      baseline);
  *  (d) they are two small upright marks (at most 0.45 of the line's height
+ *      and half the height four fifths of the line's glyphs reach up to,
  *      and at least 1.25 times as high as wide) side by side at the same
- *      height in the upper half of the line, no farther apart than they are
- *      high (the strokes of " and of Chinese quotation marks).
+ *      height, no farther apart than they are high (the strokes of " and
+ *      of Chinese quotation marks).
  * Shapes in different lines never join, and shapes with even one empty
  * column between them join only by (c) or (d), so Latin letters one pixel
  * apart stay apart.
