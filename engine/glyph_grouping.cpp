@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <numeric>
 
 namespace morvexa {
@@ -177,38 +178,89 @@ bool enclosed(const Box &inner, const Box &outer, int outerLabel, const ShapeLab
   return sides >= 3;
 }
 
-// Marks of one glyph above each other or around each other.
+// The height four fifths of the values reach up to.
+int upperFifthOf(std::vector<int> values) {
+  if (values.empty())
+    return 0;
+  const auto at = values.begin() + std::ptrdiff_t(values.size() * 4 / 5);
+  std::nth_element(values.begin(), at, values.end());
+  return *at;
+}
+
+// Marks of one glyph above each other or around each other. Two marks
+// together stay within one and a half glyph heights of the line: rows of
+// two columns of text that chain into one line (their lines at different
+// heights) do not join a glyph to the one below it, nor does noise grow
+// into blobs.
+struct Nearest {
+  int shape = -1, gap = 0;
+};
+
 void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members, Groups &groups,
-                     const ShapeLabels &labels) {
+                     const ShapeLabels &labels, std::vector<Nearest> &nearest) {
   std::sort(members.begin(), members.end(), [&](int a, int b) {
     return shapes[std::size_t(a)].left < shapes[std::size_t(b)].left;
   });
-  std::vector<int> active;
+  std::vector<int> heights;
+  heights.reserve(members.size());
+  for (int i : members)
+    heights.push_back(shapes[std::size_t(i)].bottom - shapes[std::size_t(i)].top + 1);
+  const int glyphHeight = upperFifthOf(std::move(heights));
+  const int highest = glyphHeight + glyphHeight / 2 + 1;
+  // Shapes met so far whose columns may still overlap, by rows in bands of
+  // `highest`: a shape can only join shapes in its own and the next bands.
+  int lineTop = shapes[std::size_t(members.front())].top, lineBottom = lineTop;
+  for (int i : members) {
+    lineTop = std::min(lineTop, shapes[std::size_t(i)].top);
+    lineBottom = std::max(lineBottom, shapes[std::size_t(i)].bottom);
+  }
+  std::vector<std::vector<int>> active(std::size_t((lineBottom - lineTop) / highest + 1));
   for (int i : members) {
     const Box b = boxOf(shapes[std::size_t(i)]);
-    std::erase_if(active, [&](int j) { return shapes[std::size_t(j)].right < b.left; });
-    for (int j : active) {
-      const Box a = boxOf(shapes[std::size_t(j)]);
-      const int overlap = xOverlap(a, b);
-      if (overlap <= 0)
-        continue;
-      const int narrower = std::min(a.width(), b.width());
-      if (inside(b, a) || inside(a, b)) {
-        const bool bInA = inside(b, a);
-        if (enclosed(bInA ? b : a, bInA ? a : b, (bInA ? j : i) + 1, labels))
-          groups.join(j, i);
-      } else if (yOverlap(a, b) <= 0) {
-        if (2 * overlap >= narrower) // dot of i, j, !, ?, ;, the bars of =
-          groups.join(j, i);
-      } else {
-        // The rings and the bar of %: one lies within the rows of the other.
-        const bool rowsWithin = (a.top >= b.top && a.bottom <= b.bottom) ||
-                                (b.top >= a.top && b.bottom <= a.bottom);
-        if (4 * overlap >= 3 * narrower || (rowsWithin && 3 * overlap >= narrower))
-          groups.join(j, i);
+    const int first = std::max(0, (b.bottom - highest - lineTop) / highest);
+    const int last = std::min(int(active.size()) - 1, (b.top + highest - lineTop) / highest);
+    for (int band = first; band <= last; ++band) {
+      std::vector<int> &near = active[std::size_t(band)];
+      std::erase_if(near, [&](int j) { return shapes[std::size_t(j)].right < b.left; });
+      for (int j : near) {
+        const Box a = boxOf(shapes[std::size_t(j)]);
+        const int overlap = xOverlap(a, b);
+        if (overlap <= 0 || unite(a, b).height() > highest)
+          continue;
+        const int narrower = std::min(a.width(), b.width());
+        if (inside(b, a) || inside(a, b)) {
+          const bool bInA = inside(b, a);
+          if (enclosed(bInA ? b : a, bInA ? a : b, (bInA ? j : i) + 1, labels))
+            groups.join(j, i);
+        } else if (yOverlap(a, b) <= 0) {
+          // Dot of i, j, !, ?, ;, the bars of =: the smaller mark goes to
+          // the nearest of the marks above and below it, not to the letter
+          // of the line above that stands as close to an i's dot.
+          if (2 * overlap >= narrower) {
+            const Box &big = a.height() != b.height() ? (a.height() > b.height() ? a : b)
+                                                      : (a.width() >= b.width() ? a : b);
+            const int small = &big == &a ? i : j, other = &big == &a ? j : i;
+            const int gap = -yOverlap(a, b);
+            Nearest &n = nearest[std::size_t(small)];
+            if (n.shape < 0 || gap < n.gap)
+              n = {other, gap};
+          }
+        } else {
+          // The rings and the bar of %: one lies within the rows of the other.
+          const bool rowsWithin = (a.top >= b.top && a.bottom <= b.bottom) ||
+                                  (b.top >= a.top && b.bottom <= a.bottom);
+          if (4 * overlap >= 3 * narrower || (rowsWithin && 3 * overlap >= narrower))
+            groups.join(j, i);
+        }
       }
     }
-    active.push_back(i);
+    active[std::size_t((b.top - lineTop) / highest)].push_back(i);
+  }
+  for (int i : members) {
+    Nearest &n = nearest[std::size_t(i)];
+    if (n.shape >= 0)
+      groups.join(n.shape, i);
+    n = {};
   }
 }
 
@@ -220,9 +272,15 @@ struct Cluster {
 // Two small upright marks side by side at the same height in the upper half
 // of the line: the strokes of " and of Chinese quotation marks.
 void joinMarkPairs(std::vector<Cluster> &clusters, const Line &line, Groups &groups) {
+  // Small against the glyphs too, not only the line: lines of two columns
+  // that chain into one tall row would make every letter small.
+  std::vector<int> heights;
+  for (const Cluster &c : clusters)
+    heights.push_back(c.box.height());
+  const int glyphHeight = upperFifthOf(std::move(heights));
   auto mark = [&](const Box &b) {
-    return 20 * b.height() <= 9 * line.height() && 2 * b.height() >= 3 * b.width() &&
-           2 * (b.top - line.top) < line.height();
+    return 20 * b.height() <= 9 * line.height() && 2 * b.height() <= glyphHeight &&
+           4 * b.height() >= 5 * b.width();
   };
   for (std::size_t k = 0; k + 1 < clusters.size(); ++k) {
     const Box &a = clusters[k].box, &b = clusters[k + 1].box;
@@ -261,16 +319,23 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
   const int square = median(tallHeights);
   if (square < 4)
     return;
+  // Shapes by their top and bottom, counted once, so a long line costs no
+  // more than its length.
+  std::map<std::pair<int, int>, int> byRows;
+  for (const Cluster &c : clusters)
+    if (2 * c.box.width() >= c.box.height())
+      ++byRows[{c.box.top, c.box.bottom}];
   int best = 0;
   for (const Cluster &c : clusters) {
     const Box &b = c.box;
     if (100 * b.height() < 62 * square || 100 * b.height() > 82 * square || 2 * b.width() < b.height())
       continue;
     int alike = 0;
-    for (const Cluster &d : clusters)
-      if (std::abs(d.box.top - b.top) <= 1 && std::abs(d.box.bottom - b.bottom) <= 1 &&
-          2 * d.box.width() >= d.box.height())
-        ++alike;
+    for (int dt = -1; dt <= 1; ++dt)
+      for (int db = -1; db <= 1; ++db) {
+        const auto found = byRows.find({b.top + dt, b.bottom + db});
+        alike += found == byRows.end() ? 0 : found->second;
+      }
     best = std::max(best, alike);
   }
   if (best >= 2 && 100 * best >= 15 * int(clusters.size()))
@@ -295,6 +360,19 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
     return;
   const int widest = square + square / 10;
   const int tall = (85 * square + 99) / 100;
+  // Where most tall shapes end: the bottom of the square glyphs. Latin
+  // letters within Chinese text stand on a baseline above it, so a run of
+  // them alone does not pass for one square glyph.
+  std::map<int, int> bottoms;
+  for (const Cluster &c : clusters)
+    if (c.box.height() >= tall)
+      ++bottoms[c.box.bottom];
+  int squareBottom = 0, mostBottoms = 0;
+  for (const auto &[bottom, times] : bottoms)
+    if (times > mostBottoms) {
+      mostBottoms = times;
+      squareBottom = bottom;
+    }
   // A part within the columns and rows of a tall part belongs to it, however
   // wide that is (the inside of 趣).
   std::sort(clusters.begin(), clusters.end(),
@@ -317,7 +395,7 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
       run = unite(run, clusters[j].box);
       if (run.width() > widest)
         break;
-      if (run.height() >= tall)
+      if (run.height() >= tall && run.bottom >= squareBottom - 1)
         last = j;
     }
     for (std::size_t j = i + 1; j <= last; ++j)
@@ -330,8 +408,10 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
 
 std::vector<Shape> groupIntoGlyphs(const std::vector<Shape> &shapes, const ShapeLabels &labels) {
   Groups groups(shapes);
+  std::vector<int> members(shapes.size(), 0); // shapes per group, one line at a time
+  std::vector<Nearest> nearest(shapes.size());  // the nearest mark above or below, ditto
   for (Line &line : formLines(shapes)) {
-    joinOverlapping(shapes, line.shapes, groups, labels);
+    joinOverlapping(shapes, line.shapes, groups, labels, nearest);
     std::vector<Cluster> clusters;
     for (int i : line.shapes)
       if (groups.find(i) == i)
@@ -339,10 +419,12 @@ std::vector<Shape> groupIntoGlyphs(const std::vector<Shape> &shapes, const Shape
     std::sort(clusters.begin(), clusters.end(),
               [](const Cluster &a, const Cluster &b) { return a.box.left < b.box.left; });
     joinMarkPairs(clusters, line, groups);
-    joinSquareParts(clusters, line, groups, [&](int root) {
-      return std::none_of(line.shapes.begin(), line.shapes.end(),
-                          [&](int i) { return i != root && groups.find(i) == root; });
-    });
+    for (int i : line.shapes)
+      ++members[std::size_t(groups.find(i))];
+    joinSquareParts(clusters, line, groups,
+                    [&](int root) { return members[std::size_t(root)] == 1; });
+    for (int i : line.shapes)
+      members[std::size_t(i)] = 0;
   }
   std::vector<Shape> glyphs;
   std::vector<int> glyphOf(shapes.size(), -1);

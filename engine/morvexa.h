@@ -106,12 +106,17 @@ MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold,
  * gathered into text lines: shapes whose rows overlap, chained; a line at
  * most half as high as its neighbour and less than half that height away
  * from it (the dots over "ij" in a line without tall letters) joins that
- * neighbour. Within a line, two shapes join when
+ * neighbour. Within a line, two shapes join when (for (a) and (b) only
+ * if together they are at most 1.5 times as high, plus one pixel, as the
+ * height four fifths of the line's shapes reach up to)
  *  (a) one lies inside the other's box and the other's pixels surround it on
  *      at least three sides (the dot in a zero, the inside of 回; a period
  *      tucked under the bar of a T does not join);
  *  (b) their columns overlap and one lies above the other, the overlap being
- *      at least half the narrower's width (i j ! ? ; : =, accents, 二 三);
+ *      at least half the narrower's width, and no other such shape lies
+ *      closer above or below the lower one of the two (i j ! ? ; : =,
+ *      accents, 二 三; the dot of an i goes to its stem, not to a letter of
+ *      the line above);
  *      or they sit side by side with the narrower's columns three quarters
  *      inside the other's, or a third when one's rows lie within the
  *      other's (the rings and the bar of %);
@@ -119,17 +124,21 @@ MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold,
  *      side by side join, from the left, into the widest run whose box is no
  *      wider than 1.1 times the glyph height H of the line (the median
  *      height of its shapes of at least 0.7 times the line's height) and at
- *      least 0.85 H high (川 北 小 八 儿 引 价); a part inside the rows and
- *      columns of a part 0.85 H high joins it. A line counts as square text
- *      when it holds one shape about as wide as high and at least 0.95 H
- *      high, or when of its (at least 3) shapes 0.85 H high at least 40 %
- *      are narrow strokes; never when two or more shapes, at least 15 % of
- *      the line's, share a top and a bottom and are 62 % to 82 % of H high
- *      (lowercase Latin letters between their x-height and baseline);
+ *      least 0.85 H high, reaching down to where most shapes of that height
+ *      end (川 北 小 八 儿 引 价; Latin letters standing on their baseline
+ *      above the bottom of the Chinese glyphs do not); a part inside the
+ *      rows and columns of a part 0.85 H high joins it. A line counts as
+ *      square text when it holds one shape about as wide as high and at
+ *      least 0.95 H high, or when of its (at least 3) shapes 0.85 H high at
+ *      least 40 % are narrow strokes; never when two or more shapes, at
+ *      least 15 % of the line's, share a top and a bottom and are 62 % to
+ *      82 % of H high (lowercase Latin letters between their x-height and
+ *      baseline);
  *  (d) they are two small upright marks (at most 0.45 of the line's height
- *      and at least 1.5 times as high as wide) side by side at the same
- *      height in the upper half of the line, no farther apart than they are
- *      high (the strokes of " and of Chinese quotation marks).
+ *      and half the height four fifths of the line's glyphs reach up to,
+ *      and at least 1.25 times as high as wide) side by side at the same
+ *      height, no farther apart than they are high (the strokes of " and
+ *      of Chinese quotation marks).
  * Shapes in different lines never join, and shapes with even one empty
  * column between them join only by (c) or (d), so Latin letters one pixel
  * apart stay apart.

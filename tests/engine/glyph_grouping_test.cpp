@@ -204,6 +204,37 @@ TEST(GlyphGrouping, FramesAndUnderlinesStayApartFromTheText) {
   }
 }
 
+// Two columns of text whose lines lie at different heights (a sidebar
+// beside a page) chain into one tall row; letters of one line must still
+// not join the letters above or below them. (Lines are found across the
+// whole width, so a few quote strokes there may still come out alone.)
+TEST(GlyphGrouping, ColumnsWithLinesAtDifferentHeightsKeepTheirLinesApart) {
+  const FontTextStyle st = style(kDejaVuSans, 16, false);
+  const FontText left = renderFontText(kLatin, st), right = renderFontText(kLatin, st);
+  ASSERT_GT(left.width, 0);
+  FontText both;
+  const int shiftX = left.width, shiftY = 9; // about half a line lower
+  both.width = left.width + right.width;
+  both.height = left.height + shiftY;
+  both.mask.assign(std::size_t(both.width) * both.height, 0);
+  for (int y = 0; y < left.height; ++y)
+    for (int x = 0; x < left.width; ++x) {
+      both.mask[std::size_t(y) * both.width + x] = left.mask[std::size_t(y) * left.width + x];
+      both.mask[std::size_t(y + shiftY) * both.width + x + shiftX] =
+          right.mask[std::size_t(y) * right.width + x];
+    }
+  both.glyphBoxes = left.glyphBoxes;
+  both.touches = left.touches;
+  for (std::size_t i = 0; i < right.glyphBoxes.size(); ++i) {
+    const Rect &r = right.glyphBoxes[i];
+    both.glyphBoxes.push_back({r[0] + shiftX, r[1] + shiftY, r[2] + shiftX, r[3] + shiftY});
+    both.touches.push_back(right.touches[i]);
+  }
+  const Score s = score(both);
+  EXPECT_EQ(s.merged, 0) << describe(s);
+  EXPECT_GE(s.right, s.expected * 95 / 100) << describe(s);
+}
+
 // Latin letters may stand one pixel apart; a split must keep them apart.
 TEST(GlyphGrouping, OnePixelGapKeepsLettersApart) {
   for (const char *pair : {"ll", "ro", "fo", "rn", "il", "ij"})
@@ -244,22 +275,27 @@ TEST(GlyphGrouping, Survey) {
       {"sans", kDejaVuSans, kLatin},        {"mono", kDejaVuSansMono, kLatin},
       {"serif", kDejaVuSerif, kLatin},      {"sans-digits", kDejaVuSans, kDigits},
       {"mono-digits", kDejaVuSansMono, kDigits},
+      {"mixed", kWenQuanYi,
+       "用户名：admin 密码：123456（必填）\n价格数据2024年Version 3.1 川北小八\n"
+       "“引号”与\"quote\" i=j; 100% ok!"},
   };
   for (const TextSet &set : sets)
     for (bool aa : {true, false}) {
-      int right = 0, expected = 0, glyphs = 0;
+      int right = 0, expected = 0, glyphs = 0, merged = 0;
       for (int size = 11; size <= 32; ++size) {
         const FontText drawn = renderFontText(set.text, style(set.font, size, aa));
         const Score s = score(drawn);
         right += s.right;
         expected += s.expected;
         glyphs += drawn.glyphs;
+        merged += s.merged;
         if (!s.perfect())
           std::printf("  %s %d px %s: %s\n", set.name, size, aa ? "smooth" : "sharp",
                       describe(s).c_str());
       }
-      std::printf("%-12s %-6s 11-32 px: %d of %d expected boxes right (%d glyphs)\n", set.name,
-                  aa ? "smooth" : "sharp", right, expected, glyphs);
+      std::printf("%-12s %-6s 11-32 px: %d of %d glyphs touching none boxed right (of %d), "
+                  "%d boxes holding several\n",
+                  set.name, aa ? "smooth" : "sharp", right, expected, glyphs, merged);
     }
 }
 
