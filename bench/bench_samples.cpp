@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "same_run_ratio.h"
+#include "samples/safe_file.h"
 #include "samples/sample_file.h"
 #include "workspace/dot_matrix.h"
 
@@ -192,6 +193,24 @@ void BM_WriteSampleFileRatio(benchmark::State &state) {
       });
 }
 BENCHMARK(BM_WriteSampleFileRatio)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The file-system part alone: the same bytes through the safe replacement
+// (temporary file, fsync, rename, fsync of the directory).
+void BM_SafeReplacementRatio(benchmark::State &state) {
+  ScratchFile file;
+  const std::string plain = file.path() + ".plain";
+  MeasureRatio(
+      state,
+      [&] {
+        if (!PlainWriteAndSync(plain, LibraryText()))
+          state.SkipWithError("cannot write");
+      },
+      [&] {
+        if (!ReplaceFileContent(file.path(), LibraryText()))
+          state.SkipWithError("write failed");
+      });
+}
+BENCHMARK(BM_SafeReplacementRatio)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // One press of the add button (a new key, the whole file written again)
 // against a plain write + fsync of a file of the same size.

@@ -160,86 +160,145 @@ namespace {
 
 // The position of the first byte at or after `from` that a JSON string
 // cannot hold as it is (a control byte, '"' or '\\'), or text.size().
-// Sixteen bytes a step: data strings never hold one, labels rarely.
+// Sixteen bytes a step (the last step overlapping the one before): data
+// strings never hold one, labels rarely.
 std::size_t FindEscaped(std::string_view text, std::size_t from) {
-  std::size_t i = from;
+  const std::size_t size = text.size();
 #if defined(__SSE2__)
-  const __m128i lastControl = _mm_set1_epi8(0x1F);
-  const __m128i quote = _mm_set1_epi8('"');
-  const __m128i backslash = _mm_set1_epi8('\\');
-  for (; i + 16 <= text.size(); i += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + i));
-    // Unsigned: min(byte, 0x1F) == byte for 0..0x1F only, so 128..255 pass.
-    const __m128i special =
-        _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(bytes, lastControl), bytes),
-                     _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)));
-    const int found = _mm_movemask_epi8(special);
-    if (found != 0)
-      return i + std::size_t(std::countr_zero(unsigned(found)));
+  if (size >= 16) {
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    // Bit i set when byte i of the 16 at `at` needs an escape. Unsigned:
+    // min(byte, 0x1F) == byte for 0..0x1F only, so 128..255 pass.
+    auto special = [&](std::size_t at) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text.data() + at));
+      return unsigned(_mm_movemask_epi8(_mm_or_si128(
+          _mm_cmpeq_epi8(_mm_min_epu8(bytes, lastControl), bytes),
+          _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)))));
+    };
+    std::size_t i = from;
+    for (; i + 16 <= size; i += 16)
+      if (const unsigned found = special(i))
+        return i + std::size_t(std::countr_zero(found));
+    if (i < size) {
+      // The last 16 bytes, of which those before `i` were seen already.
+      const unsigned found = special(size - 16) >> (16 - (size - i));
+      if (found != 0)
+        return i + std::size_t(std::countr_zero(found));
+    }
+    return size;
   }
 #endif
-  for (; i < text.size(); ++i) {
+  for (std::size_t i = from; i < size; ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
     if (byte < 0x20 || byte == '"' || byte == '\\')
       return i;
   }
-  return text.size();
+  return size;
 }
 
-// `text` as a JSON string the way the styled writer quotes it: the quote,
-// the backslash and control bytes escaped (\u00XX upper case), every other
-// byte, 128..255 included, as it is.
-void AppendQuoted(std::string &out, std::string_view text) {
+// Writes `text` as a JSON string the way the styled writer quotes it (the
+// quote, the backslash and control bytes escaped, \u00XX upper case; every
+// other byte, 128..255 included, as it is) and returns the end. Room for
+// 2 + 6 x text.size() bytes must be there.
+char *WriteQuoted(char *out, std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  out += '"';
+  *out++ = '"';
   std::size_t plain = 0;
   for (std::size_t at = FindEscaped(text, 0); at < text.size(); at = FindEscaped(text, plain)) {
-    out.append(text.data() + plain, at - plain);
+    std::memcpy(out, text.data() + plain, at - plain);
+    out += at - plain;
     plain = at + 1;
     const auto byte = static_cast<unsigned char>(text[at]);
+    char escaped = 0;
     switch (byte) {
-    case '"': out += "\\\""; break;
-    case '\\': out += "\\\\"; break;
-    case '\b': out += "\\b"; break;
-    case '\f': out += "\\f"; break;
-    case '\n': out += "\\n"; break;
-    case '\r': out += "\\r"; break;
-    case '\t': out += "\\t"; break;
-    default: {
-      const char escape[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
-      out.append(escape, sizeof escape);
+    case '"': escaped = '"'; break;
+    case '\\': escaped = '\\'; break;
+    case '\b': escaped = 'b'; break;
+    case '\f': escaped = 'f'; break;
+    case '\n': escaped = 'n'; break;
+    case '\r': escaped = 'r'; break;
+    case '\t': escaped = 't'; break;
+    default: break;
     }
+    if (escaped != 0) {
+      *out++ = '\\';
+      *out++ = escaped;
+    } else {
+      const char unicode[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+      std::memcpy(out, unicode, sizeof unicode);
+      out += sizeof unicode;
     }
   }
-  out.append(text.data() + plain, text.size() - plain);
-  out += '"';
+  std::memcpy(out, text.data() + plain, text.size() - plain);
+  out += text.size() - plain;
+  *out++ = '"';
+  return out;
+}
+
+template <std::size_t N> char *WriteLiteral(char *out, const char (&text)[N]) {
+  std::memcpy(out, text, N - 1);
+  return out + N - 1;
+}
+
+// Writes the file's bytes for `store` into `buffer` from its start and
+// returns how many there are. The buffer only grows: its size is room, not
+// content, so a buffer kept from an earlier write is reused as it is.
+std::size_t WriteSampleFileBytes(std::string &buffer, const SampleStore &store) {
+  constexpr char kNull[] = "null\n";
+  constexpr char kOpen[] = "   {\n      \"desc\" : ";
+  constexpr char kMiddle[] = ",\n      \"name\" : ";
+  constexpr char kClose[] = "\n   },\n";
+  constexpr std::size_t kLayout = sizeof kOpen + sizeof kMiddle + sizeof kClose + 4;
+  std::size_t used = 0;
+  auto room = [&](std::size_t bytes) {
+    if (buffer.size() - used < bytes)
+      buffer.resize(std::max(buffer.size() * 2, used + bytes));
+    return buffer.data() + used;
+  };
+  if (store.empty()) {
+    WriteLiteral(room(sizeof kNull), kNull);
+    return sizeof kNull - 1;
+  }
+  char *out = WriteLiteral(room(2), "[\n");
+  used = 2;
+  for (const auto &[desc, name] : store) {
+    // Every byte may become six (\u00XX).
+    out = room(kLayout + 6 * (desc.size() + name.size()));
+    out = WriteLiteral(out, kOpen);
+    out = WriteQuoted(out, desc);
+    out = WriteLiteral(out, kMiddle);
+    out = WriteQuoted(out, name);
+    out = WriteLiteral(out, kClose);
+    used = std::size_t(out - buffer.data());
+  }
+  // The last object has no comma after it.
+  out = room(2) - 2;
+  out = WriteLiteral(out, "\n]\n");
+  return std::size_t(out - buffer.data());
 }
 
 } // namespace
 
 std::string FormatSampleFile(const SampleStore &store) {
-  if (store.empty())
-    return "null\n";
-  // One walk: the text grows as it goes, from a guess near a typical entry
-  // (a 24 x 24 glyph's string, a short label and the layout's 38 bytes).
-  std::string out;
-  out.reserve(store.size() * 208 + 4);
-  out += "[\n";
-  for (const auto &[desc, name] : store) {
-    out += "   {\n      \"desc\" : ";
-    AppendQuoted(out, desc);
-    out += ",\n      \"name\" : ";
-    AppendQuoted(out, name);
-    out += "\n   },\n";
-  }
-  // The last object has no comma after it.
-  out.resize(out.size() - 2);
-  out += "\n]\n";
+  // One walk, into room guessed from a typical entry (a 24 x 24 glyph's
+  // string, a short label and the layout).
+  std::string out(store.size() * 220 + 8, '\0');
+  out.resize(WriteSampleFileBytes(out, store));
   return out;
 }
 
 bool WriteSampleFile(const std::string &path, const SampleStore &store) {
-  return ReplaceFileContent(path, FormatSampleFile(store));
+  // Every add rewrites the whole file: the text is made in the buffer of
+  // the previous write, which already has its size, so no fresh memory is
+  // touched page by page each time.
+  thread_local std::string buffer;
+  const std::size_t size = WriteSampleFileBytes(buffer, store);
+  const bool written = ReplaceFileContent(path, std::string_view(buffer.data(), size));
+  if (buffer.size() > 2 * size + 65536)
+    std::string().swap(buffer); // the library shrank a lot: give the memory back
+  return written;
 }
 
 SampleFileLoad LoadSampleFile(const std::string &path, SampleStore &store) {

@@ -10,6 +10,10 @@
 
 #include "app/leading_number.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // No glyph is larger than this in either direction.
@@ -125,16 +129,42 @@ std::string EncodeDotMatrix(const PixelRect &box, const std::uint8_t *mask, int 
       pendingBits -= 8;
     }
   };
-  for (int r = 0; r < rows; ++r) {
-    const std::uint8_t *row = mask + std::size_t(box.top + r) * std::size_t(maskWidth) + box.left;
-    int c = 0;
-    for (; c + 8 <= cols; c += 8)
-      put(PackEight(row + c), 8);
-    for (; c < cols; ++c)
-      put(row[c] != 0, 1);
+  auto putByte = [&](std::uint8_t byte) {
+    std::memcpy(hex, kHexPairs[byte].data(), 2);
+    hex += 2;
+    setPixels += kSetBits[byte];
+  };
+  if (cols % 8 == 0) {
+    // Every row starts on a byte: its pixels go straight to whole bytes.
+    for (int r = 0; r < rows; ++r) {
+      const std::uint8_t *row =
+          mask + std::size_t(box.top + r) * std::size_t(maskWidth) + box.left;
+      int c = 0;
+#if defined(__SSE2__)
+      const __m128i zero = _mm_setzero_si128();
+      for (; c + 16 <= cols; c += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(row + c));
+        const unsigned set = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
+        putByte(std::uint8_t(set));
+        putByte(std::uint8_t(set >> 8));
+      }
+#endif
+      for (; c < cols; c += 8)
+        putByte(PackEight(row + c));
+    }
+  } else {
+    for (int r = 0; r < rows; ++r) {
+      const std::uint8_t *row =
+          mask + std::size_t(box.top + r) * std::size_t(maskWidth) + box.left;
+      int c = 0;
+      for (; c + 8 <= cols; c += 8)
+        put(PackEight(row + c), 8);
+      for (; c < cols; ++c)
+        put(row[c] != 0, 1);
+    }
+    if (pendingBits > 0)
+      put(0, 8 - pendingBits); // the last partial byte, its unused bits 0
   }
-  if (pendingBits > 0)
-    put(0, 8 - pendingBits); // the last partial byte, its unused bits 0
 
   char *end = hex;
   std::memcpy(end, "$1$0.0.", 7);
