@@ -305,7 +305,7 @@ int median(std::vector<int> values) {
   return values[values.size() / 2];
 }
 
-// Lines of square glyphs (Chinese, Japanese, Korean): parts side by side
+// Lines of square glyphs (Chinese, Japanese, Korean): pieces side by side
 // join while the joined box is no wider than a glyph is high and reaches the
 // full height. Lines with lowercase Latin letters (several shapes of x-height
 // on one baseline, at least 62 % of the tall shapes' height) are left alone:
@@ -373,7 +373,7 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
       mostBottoms = times;
       squareBottom = bottom;
     }
-  // A part within the columns and rows of a tall part belongs to it, however
+  // A piece within the columns and rows of a tall piece belongs to it, however
   // wide that is (the inside of 趣).
   std::sort(clusters.begin(), clusters.end(),
             [](const Cluster &a, const Cluster &b) { return a.box.left < b.box.left; });

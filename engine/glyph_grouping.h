@@ -1,4 +1,4 @@
-// Groups the connected shapes of a mask into glyphs: the parts of a Chinese
+// Groups the connected shapes of a mask into glyphs: the pieces of a Chinese
 // character, the dot of an i, the strokes of a quotation mark become one box.
 #pragma once
 

@@ -120,14 +120,14 @@ MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold,
  *      or they sit side by side with the narrower's columns three quarters
  *      inside the other's, or a third when one's rows lie within the
  *      other's (the rings and the bar of %);
- *  (c) on a line of square glyphs (Chinese, Japanese, Korean), parts
+ *  (c) on a line of square glyphs (Chinese, Japanese, Korean), pieces
  *      side by side join, from the left, into the widest run whose box is no
  *      wider than 1.1 times the glyph height H of the line (the median
  *      height of its shapes of at least 0.7 times the line's height) and at
  *      least 0.85 H high, reaching down to where most shapes of that height
  *      end (川 北 小 八 儿 引 价; Latin letters standing on their baseline
- *      above the bottom of the Chinese glyphs do not); a part inside the
- *      rows and columns of a part 0.85 H high joins it. A line counts as
+ *      above the bottom of the Chinese glyphs do not); a piece inside the
+ *      rows and columns of a piece 0.85 H high joins it. A line counts as
  *      square text when it holds one shape about as wide as high and at
  *      least 0.95 H high, or when of its (at least 3) shapes 0.85 H high at
  *      least 40 % are narrow strokes; never when two or more shapes, at
