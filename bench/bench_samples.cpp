@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "same_run_ratio.h"
-#include "samples/safe_file.h"
+#include "platform/file_replace.h"
 #include "samples/sample_file.h"
 #include "workspace/dot_matrix.h"
 
