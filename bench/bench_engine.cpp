@@ -71,9 +71,7 @@ void BM_ThresoldImage(benchmark::State &state) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(pixels.size()));
   delMat(mat);
 }
-BENCHMARK(BM_ThresoldImage)
-    ->Apply(EveryThresholdType)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThresoldImage)->Apply(EveryThresholdType)->Unit(benchmark::kMillisecond);
 
 // The two passes a tick took before the engine wrote the display itself:
 // the engine's threshold plus the fill of the display buffer from its mask,
@@ -113,7 +111,10 @@ void BM_TwoPassTickRatio(benchmark::State &state) {
       });
   delMat(mat);
 }
-BENCHMARK(BM_TwoPassTickRatio)->Apply(EveryThresholdType)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TwoPassTickRatio)
+    ->Apply(EveryThresholdType)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // A tick as the workspace runs it: the engine thresholds straight into the
 // display buffer,
@@ -151,7 +152,10 @@ void BM_RebinarizeTickRatio(benchmark::State &state) {
       });
   delMat(mat);
 }
-BENCHMARK(BM_RebinarizeTickRatio)->Apply(EveryThresholdType)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RebinarizeTickRatio)
+    ->Apply(EveryThresholdType)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The window's copy of the display buffer into its bitmap (0xFFRRGGBB
 // words), against a memcpy of the same bytes.
@@ -204,7 +208,10 @@ void BM_RebinarizeAndShowRatio(benchmark::State &state) {
       });
   delMat(mat);
 }
-BENCHMARK(BM_RebinarizeAndShowRatio)->Apply(EveryThresholdType)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RebinarizeAndShowRatio)
+    ->Apply(EveryThresholdType)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // A new image: its handle and first threshold (the grey copy and, for Otsu,
 // the histogram are made here), against the same memcpy.
@@ -227,6 +234,10 @@ void BM_NewImageFirstTickRatio(benchmark::State &state) {
         delMat(mat);
       });
 }
-BENCHMARK(BM_NewImageFirstTickRatio)->Arg(0)->Arg(8)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NewImageFirstTickRatio)
+    ->Arg(0)
+    ->Arg(8)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
