@@ -2,7 +2,7 @@
 
 #include "app/file_text.h"
 #include "app/styled_json.h"
-#include "samples/safe_file.h"
+#include "platform/file_replace.h"
 
 #include <cstdio>
 #include <cstdlib>

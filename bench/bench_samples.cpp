@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <json/reader.h>
 #include <json/value.h>
@@ -13,8 +14,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/file_io.h"
+#include "platform/file_replace.h"
 #include "same_run_ratio.h"
-#include "samples/safe_file.h"
 #include "samples/sample_file.h"
 #include "workspace/dot_matrix.h"
 
@@ -249,5 +251,38 @@ void BM_FormatSampleFileRatio(benchmark::State &state) {
       [&] { benchmark::DoNotOptimize(FormatSampleFile(Library())); });
 }
 BENCHMARK(BM_FormatSampleFileRatio)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The durable floor of a replacement: the same bytes into a temporary file,
+// fsync, rename over the target, fsync of the directory, with nothing else.
+bool DurableFloor(const std::string &path, const std::string &text) {
+  const std::string temp = path + ".floor";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0)
+    return false;
+  bool ok = ::write(fd, text.data(), text.size()) == ssize_t(text.size()) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok && ::rename(temp.c_str(), path.c_str()) == 0;
+  const int dir = ::open(ParentDirectory(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ok = dir >= 0 && ::fsync(dir) == 0 && ok;
+  if (dir >= 0)
+    ::close(dir);
+  return ok;
+}
+
+// Writing the 10,000-sample file (formatting included) against that floor.
+void BM_WriteSampleFileDurableRatio(benchmark::State &state) {
+  ScratchFile file;
+  const std::string floor = file.path() + ".plain";
+  MeasureRatio(
+      state,
+      [&] {
+        if (!DurableFloor(floor, LibraryText()))
+          state.SkipWithError("cannot write");
+      },
+      [&] {
+        if (!WriteSampleFile(file.path(), Library()))
+          state.SkipWithError("write failed");
+      });
+}
+BENCHMARK(BM_WriteSampleFileDurableRatio)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace

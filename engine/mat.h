@@ -6,6 +6,7 @@
 #include <opencv2/core.hpp>
 
 #include <array>
+#include <cstdint>
 
 namespace morvexa {
 
@@ -20,7 +21,7 @@ struct Image {
   // histogram do too. Both are owned here and go with the handle; neither
   // reads the caller's pixels after it was made.
   cv::Mat grey;                  // empty until the first threshold
-  std::array<int, 256> histogram{}; // grey levels; valid when hasHistogram
+  std::array<std::int64_t, 256> histogram{}; // grey levels; valid when hasHistogram
   bool hasHistogram = false;
 };
 

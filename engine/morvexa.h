@@ -94,6 +94,20 @@ MORVEXA_API unsigned char *thresoldImage(int type, MatHandle mat, int threshold,
                                          int width, int height);
 
 /*
+ * Thresholds like thresoldImage, but writes the result straight into the
+ * caller's 32-bit pixels instead of returning a mask, in one pass: a pixel
+ * the mask would hold nonzero becomes the native 32-bit word `white`, every
+ * other one `black`. With type 7 every pixel becomes `black`.
+ * pixels: height rows of width words, rows bytesPerRow bytes apart (at least
+ * width * 4).
+ * Returns 1 when written; 0, writing nothing, where thresoldImage gives NULL
+ * or for NULL pixels or rows too short.
+ */
+MORVEXA_API int thresholdIntoPixels(int type, MatHandle mat, int threshold, int maximum,
+                                    unsigned char *pixels, int width, int height, int bytesPerRow,
+                                    unsigned int white, unsigned int black);
+
+/*
  * Cuts a mask into glyphs and returns *count rectangles of four ints each:
  * left, top, right, bottom, with right and bottom INCLUSIVE pixel indices (a
  * single pixel at (3, 2) gives 3, 2, 3, 2). Each rectangle is the bounding

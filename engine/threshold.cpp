@@ -8,19 +8,23 @@
 #include "engine/blocks.h"
 #include "engine/mat.h"
 #include "engine/morvexa.h"
+#include "engine/threshold_levels.h"
 
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <cfloat>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace morvexa {
 namespace {
 
 constexpr int kThreshMask = cv::THRESH_MASK; // 7
-constexpr int kLevels = 256;
 
 // OpenCV's own types: an operation 0..4, optionally with one of Otsu and
 // Triangle choosing the threshold.
@@ -54,12 +58,12 @@ const cv::Mat &greyOf(Image &image) {
   return image.grey;
 }
 
-const std::array<int, kLevels> &histogramOf(Image &image) {
+const Histogram &histogramOf(Image &image) {
   if (!image.hasHistogram) {
     const cv::Mat &grey = greyOf(image);
     // Four partial counts: consecutive equal pixels (most of a screen) would
     // otherwise wait on one counter.
-    std::array<std::array<int, kLevels>, 4> partial{};
+    std::array<Histogram, 4> partial{};
     for (int y = 0; y < grey.rows; ++y) {
       const std::uint8_t *row = grey.ptr<std::uint8_t>(y);
       int x = 0;
@@ -79,78 +83,92 @@ const std::array<int, kLevels> &histogramOf(Image &image) {
   return image.histogram;
 }
 
-// Otsu's threshold of an 8-bit histogram, computed step for step as OpenCV
-// 4's cv::threshold does, so that rounding picks the same level.
-double otsuThreshold(const std::array<int, kLevels> &h, int pixelCount) {
-  double mu = 0;
-  const double scale = 1. / pixelCount;
-  for (int i = 0; i < kLevels; ++i)
-    mu += i * double(h[i]);
-  mu *= scale;
-  double mu1 = 0, q1 = 0;
-  double maxSigma = 0, maxVal = 0;
-  for (int i = 0; i < kLevels; ++i) {
-    const double p = h[i] * scale;
-    mu1 *= q1;
-    q1 += p;
-    const double q2 = 1. - q1;
-    if (std::min(q1, q2) < FLT_EPSILON || std::max(q1, q2) > 1. - FLT_EPSILON)
-      continue;
-    mu1 = (mu1 + i * p) / q1;
-    const double mu2 = (mu - q1 * mu1) / q2;
-    const double sigma = q1 * q2 * (mu1 - mu2) * (mu1 - mu2);
-    if (sigma > maxSigma) {
-      maxSigma = sigma;
-      maxVal = i;
-    }
+// Which grey levels a threshold lets pass, in the form the pixel loop wants:
+// every such set is a range of levels, and a range test runs many pixels a
+// step; a table lookup serves anything else.
+struct PassingLevels {
+  explicit PassingLevels(const std::array<std::uint8_t, 256> &passes) : table(passes) {
+    int low = 256, high = -1;
+    for (int v = 0; v < 256; ++v)
+      if (passes[v]) {
+        low = std::min(low, v);
+        high = v;
+      }
+    none = high < 0;
+    for (int v = low; v <= high; ++v)
+      range = range && passes[v];
+    from = std::uint8_t(none ? 0 : low);
+    span = std::uint8_t(none ? 0 : high - low);
   }
-  return maxVal;
+  std::array<std::uint8_t, 256> table;
+  bool none = true;
+  bool range = true;
+  std::uint8_t from = 0, span = 0;
+};
+
+// One row of 32-bit pixels from the grey row: `white` where the level
+// passes, else `black`.
+void fillRowFromGrey(const std::uint8_t *grey, std::uint32_t *out, int width,
+                     const PassingLevels &levels, std::uint32_t white, std::uint32_t black) {
+  if (grey == nullptr || levels.none) {
+    int x = 0;
+#ifdef __SSE2__
+    const __m128i vBlack = _mm_set1_epi32(int(black));
+    for (; x + 4 <= width; x += 4)
+      _mm_storeu_si128(reinterpret_cast<__m128i *>(out + x), vBlack);
+#endif
+    std::fill(out + x, out + width, black);
+  } else if (levels.range) {
+    const std::uint8_t from = levels.from, span = levels.span;
+    int x = 0;
+#ifdef __SSE2__
+    // Sixteen pixels a step: the range test on bytes, widened to words.
+    const __m128i vFrom = _mm_set1_epi8(char(from)), vSpan = _mm_set1_epi8(char(span));
+    const __m128i vWhite = _mm_set1_epi32(int(white)), vBlack = _mm_set1_epi32(int(black));
+    const auto pick = [&](__m128i mask) {
+      return _mm_or_si128(_mm_and_si128(mask, vWhite), _mm_andnot_si128(mask, vBlack));
+    };
+    for (; x + 16 <= width; x += 16) {
+      const __m128i g =
+          _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(grey + x)), vFrom);
+      const __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(g, vSpan), g); // g <= span, unsigned
+      const __m128i low = _mm_unpacklo_epi8(in, in), high = _mm_unpackhi_epi8(in, in);
+      auto *o = reinterpret_cast<__m128i *>(out + x);
+      _mm_storeu_si128(o, pick(_mm_unpacklo_epi16(low, low)));
+      _mm_storeu_si128(o + 1, pick(_mm_unpackhi_epi16(low, low)));
+      _mm_storeu_si128(o + 2, pick(_mm_unpacklo_epi16(high, high)));
+      _mm_storeu_si128(o + 3, pick(_mm_unpackhi_epi16(high, high)));
+    }
+#endif
+    for (; x < width; ++x)
+      out[x] = std::uint8_t(grey[x] - from) <= span ? white : black;
+  } else {
+    for (int x = 0; x < width; ++x)
+      out[x] = levels.table[grey[x]] ? white : black;
+  }
 }
 
-// The triangle threshold of an 8-bit histogram, as OpenCV 4's cv::threshold
-// computes it (it may give -1 or 256, which the operation then handles).
-double triangleThreshold(std::array<int, kLevels> h) {
-  int left = 0, right = 0, peak = 0, peakCount = 0;
-  for (int i = 0; i < kLevels; ++i)
-    if (h[i] > 0) {
-      left = i;
-      break;
-    }
-  if (left > 0)
-    --left;
-  for (int i = kLevels - 1; i > 0; --i)
-    if (h[i] > 0) {
-      right = i;
-      break;
-    }
-  if (right < kLevels - 1)
-    ++right;
-  for (int i = 0; i < kLevels; ++i)
-    if (h[i] > peakCount) {
-      peakCount = h[i];
-      peak = i;
-    }
-  bool flipped = false;
-  if (peak - left < right - peak) {
-    flipped = true;
-    std::reverse(h.begin(), h.end());
-    left = kLevels - 1 - right;
-    peak = kLevels - 1 - peak;
-  }
-  double thresh = left;
-  const double a = peakCount, b = left - peak;
-  double dist = 0;
-  for (int i = left + 1; i <= peak; ++i) {
-    const double d = a * i + b * h[i];
-    if (d > dist) {
-      dist = d;
-      thresh = i;
-    }
-  }
-  thresh--;
-  if (flipped)
-    thresh = kLevels - 1 - thresh;
-  return thresh;
+// The threshold level `type` uses on `image`: the given one, or the one Otsu
+// or Triangle choose from the kept histogram.
+double levelFor(int type, Image &image, int threshold) {
+  if ((type & cv::THRESH_OTSU) != 0)
+    return otsuThreshold(histogramOf(image), double(image.pixels.cols) * image.pixels.rows);
+  if ((type & cv::THRESH_TRIANGLE) != 0)
+    return triangleThreshold(histogramOf(image));
+  return threshold;
+}
+
+// The image behind `mat` when the arguments are good for thresholding it.
+Image *imageToThreshold(int type, MatHandle mat, int threshold, int maximum, int width,
+                        int height) {
+  Image *image = images().find(mat);
+  if (image == nullptr || threshold < 0 || threshold > 255 || maximum < 0 || maximum > 255)
+    return nullptr;
+  if (width != image->pixels.cols || height != image->pixels.rows)
+    return nullptr;
+  if (type != kThreshMask && !isThresholdType(type))
+    return nullptr;
+  return image;
 }
 
 } // namespace
@@ -160,12 +178,8 @@ using namespace morvexa;
 
 extern "C" unsigned char *thresoldImage(int type, MatHandle mat, int threshold, int maximum,
                                         int width, int height) {
-  Image *image = images().find(mat);
-  if (image == nullptr || threshold < 0 || threshold > 255 || maximum < 0 || maximum > 255)
-    return nullptr;
-  if (width != image->pixels.cols || height != image->pixels.rows)
-    return nullptr;
-  if (type != kThreshMask && !isThresholdType(type))
+  Image *image = imageToThreshold(type, mat, threshold, maximum, width, height);
+  if (image == nullptr)
     return nullptr;
   const auto bytes = maskBytes(width, height);
   if (!bytes)
@@ -180,11 +194,7 @@ extern "C" unsigned char *thresoldImage(int type, MatHandle mat, int threshold, 
   }
   try {
     const cv::Mat &grey = greyOf(*image);
-    double level = threshold;
-    if ((type & cv::THRESH_OTSU) != 0)
-      level = otsuThreshold(histogramOf(*image), width * height);
-    else if ((type & cv::THRESH_TRIANGLE) != 0)
-      level = triangleThreshold(histogramOf(*image));
+    const double level = levelFor(type, *image, threshold);
     // threshold() writes straight into the block: same size and type, so
     // create() keeps the data it was given.
     cv::Mat out(height, width, CV_8UC1, mask);
@@ -197,5 +207,35 @@ extern "C" unsigned char *thresoldImage(int type, MatHandle mat, int threshold, 
   } catch (...) {
     std::free(mask);
     return nullptr;
+  }
+}
+
+extern "C" int thresholdIntoPixels(int type, MatHandle mat, int threshold, int maximum,
+                                   unsigned char *pixels, int width, int height, int bytesPerRow,
+                                   unsigned int white, unsigned int black) {
+  Image *image = imageToThreshold(type, mat, threshold, maximum, width, height);
+  if (image == nullptr || pixels == nullptr || bytesPerRow / 4 < width)
+    return 0;
+  try {
+    // Which grey levels come out nonzero: OpenCV's own threshold of every
+    // level, so the pixels are exactly those of thresoldImage's mask.
+    std::array<std::uint8_t, 256> passes{};
+    if (type != kThreshMask) {
+      cv::Mat ramp(1, 256, CV_8UC1), out;
+      for (int v = 0; v < 256; ++v)
+        ramp.at<std::uint8_t>(v) = std::uint8_t(v);
+      cv::threshold(ramp, out, levelFor(type, *image, threshold), maximum, type & kThreshMask);
+      for (int v = 0; v < 256; ++v)
+        passes[v] = out.at<std::uint8_t>(v) != 0;
+    }
+    const PassingLevels levels(passes);
+    const cv::Mat grey = type == kThreshMask ? cv::Mat() : greyOf(*image);
+    for (int y = 0; y < height; ++y)
+      fillRowFromGrey(grey.empty() ? nullptr : grey.ptr<std::uint8_t>(y),
+                      reinterpret_cast<std::uint32_t *>(pixels + std::size_t(y) * bytesPerRow),
+                      width, levels, white, black);
+    return 1;
+  } catch (...) {
+    return 0;
   }
 }

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_io.h"
+
 namespace {
 
 // Every step below works relative to open directories, so a name swapped for
@@ -19,46 +21,6 @@ bool EndsWith(const std::string &s, const std::string &tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-bool CopyAll(int from, int to) {
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = read(from, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR)
-      continue;
-    if (got <= 0)
-      return got == 0;
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t written = write(to, buffer + done, static_cast<size_t>(got - done));
-      if (written < 0 && errno == EINTR)
-        continue;
-      if (written <= 0)
-        return false;
-      done += written;
-    }
-  }
-}
-
-// The entries of an open directory (its own descriptor is kept).
-std::vector<std::string> Entries(int dirFd) {
-  std::vector<std::string> names;
-  const int copy = dup(dirFd);
-  if (copy < 0)
-    return names;
-  DIR *dir = fdopendir(copy);
-  if (dir == nullptr) {
-    close(copy);
-    return names;
-  }
-  rewinddir(dir);
-  while (const dirent *entry = readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..")
-      names.push_back(name);
-  }
-  closedir(dir);
-  return names;
-}
-
 // Removes a test folder whose test has ended without cleaning up: its lock
 // is free. Only dictionary copies are removed from it; a folder holding
 // anything else stays.
@@ -67,7 +29,7 @@ void RemoveAbandonedFolder(int parentFd, const std::string &name) {
   if (fd < 0)
     return;
   if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
-    for (const std::string &entry : Entries(fd)) {
+    for (const std::string &entry : ListDirectory(fd)) {
       struct stat info {};
       if (EndsWith(entry, ".traineddata") &&
           fstatat(fd, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(info.st_mode))
@@ -79,13 +41,14 @@ void RemoveAbandonedFolder(int parentFd, const std::string &name) {
 }
 
 void RemoveAbandonedFolders(int parentFd) {
-  for (const std::string &name : Entries(parentFd))
+  for (const std::string &name : ListDirectory(parentFd))
     if (name.rfind(kTestFolderPrefix, 0) == 0)
       RemoveAbandonedFolder(parentFd, name);
 }
 
 bool SameEntry(int parentFd, const std::string &name, int fd) {
-  struct stat linked {}, opened {};
+  struct stat linked {
+  }, opened{};
   return fstatat(parentFd, name.c_str(), &linked, AT_SYMLINK_NOFOLLOW) == 0 &&
          fstat(fd, &opened) == 0 && linked.st_dev == opened.st_dev &&
          linked.st_ino == opened.st_ino;
@@ -128,7 +91,7 @@ DictionaryCopy::DictionaryCopy(const std::string &source, const std::string &lan
     const int target = openat(folderFd_, fileName_.c_str(),
                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     copied_ = target >= 0;
-    bool ok = copied_ && CopyAll(sourceFd, target);
+    bool ok = copied_ && CopyFdContent(sourceFd, target);
     if (target >= 0 && close(target) != 0)
       ok = false;
     if (ok)

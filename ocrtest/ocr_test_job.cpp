@@ -39,7 +39,8 @@ OcrTestPlaces OcrTestPlacesBeside(const std::string &tessdataDir) {
   return places;
 }
 
-OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const OcrTestPlaces &places) {
+OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const OcrTestPlaces &places,
+                          const std::atomic<bool> *cancel) {
   OcrTestOutcome outcome;
   if (!job)
     return outcome;
@@ -62,11 +63,18 @@ OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const OcrTestPlaces &
   // The copy is tried in a process of its own first: a file on which
   // Tesseract aborts must end that process, not the window.
   switch (CheckDictionary(places.checker, copy.dataDir(), language, job->pageSegMode,
-                          job->engineMode, places.checkTimeout)) {
+                          job->engineMode, places.checkTimeout,
+                          [cancel] { return cancel && cancel->load(); })) {
   case DictionaryCheck::Loaded:
     break;
   case DictionaryCheck::Refused:
     outcome.failure = OcrTestFailure::RecognizerFailed;
+    return outcome;
+  case DictionaryCheck::TimedOut:
+    outcome.failure = OcrTestFailure::CheckTimedOut;
+    return outcome;
+  case DictionaryCheck::Cancelled:
+    outcome.failure = OcrTestFailure::Cancelled;
     return outcome;
   case DictionaryCheck::Unavailable:
     outcome.failure = OcrTestFailure::CheckerUnavailable;

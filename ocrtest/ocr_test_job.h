@@ -2,6 +2,7 @@
 // One OCR test: the job the test button snapshots from the window, and the
 // run on the worker thread that recognises its mask with the chosen
 // dictionary.
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -29,6 +30,8 @@ enum class OcrTestFailure {
   CopyFailed,           // the copy into the data directory could not be written
   RecognizerFailed,     // the engine refused the dictionary (damaged, or not for this engine mode)
   CheckerUnavailable,   // the program that tries a dictionary first could not be run
+  CheckTimedOut,        // the dictionary did not load within the check's time
+  Cancelled,            // the window closed during the test
 };
 
 struct OcrTestOutcome {
@@ -62,4 +65,7 @@ OcrTestPlaces OcrTestPlacesBeside(const std::string &tessdataDir);
 // system, so they go to createOcr as file-system text; the whitelist goes as
 // UTF-8, as the engine's setOcrWhitelist takes it. The text comes back in
 // the system code page.
-OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const OcrTestPlaces &places);
+// Setting `cancel` stops a running check at once; the test then ends with
+// Cancelled.
+OcrTestOutcome RunOcrTest(std::unique_ptr<OcrTestJob> job, const OcrTestPlaces &places,
+                          const std::atomic<bool> *cancel = nullptr);

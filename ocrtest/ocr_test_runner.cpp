@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -22,6 +23,7 @@ struct OcrTestRunner::Handoff {
   bool released = false;  // the worker may end
   bool abandoned = false; // nobody takes the result any more
   bool posted = false;    // the result is on its way to the user-interface thread
+  std::atomic<bool> cancel{false}; // the window is closing: stop the check
   // User-interface thread only: the window has been given the result.
   bool handedOver = false;
 };
@@ -45,6 +47,10 @@ QString FailureText(OcrTestFailure failure, const std::string &dictionaryPath,
     return QStringLiteral("无法加载字库：文件已损坏，或不适用于所选的引擎");
   case OcrTestFailure::CheckerUnavailable:
     return QStringLiteral("无法检查字库：找不到程序 %1").arg(QString::fromStdString(places.checker));
+  case OcrTestFailure::CheckTimedOut:
+    return QStringLiteral("无法加载字库：检查超时（%1 秒内未能加载）")
+        .arg(std::chrono::duration_cast<std::chrono::seconds>(places.checkTimeout).count());
+  case OcrTestFailure::Cancelled:
   case OcrTestFailure::None:
     break;
   }
@@ -138,7 +144,7 @@ void OcrTestRunner::StartWorker(std::unique_ptr<OcrTestJob> job) {
   handoff_ = handoff;
   worker_ = std::thread([this, handoff, job = std::move(job), places = places_]() mutable {
     const std::string dictionaryPath = job->dictionaryPath;
-    const OcrTestOutcome outcome = RunOcrTest(std::move(job), places);
+    const OcrTestOutcome outcome = RunOcrTest(std::move(job), places, &handoff->cancel);
     std::unique_lock lock(handoff->mutex);
     if (handoff->abandoned)
       return;
@@ -208,6 +214,7 @@ void OcrTestRunner::Shutdown() {
     return;
   {
     std::lock_guard lock(handoff_->mutex);
+    handoff_->cancel = true; // a hanging check must not hold the closing window
     handoff_->abandoned = true;
     handoff_->released = true;
     handoff_->changed.notify_all();

@@ -7,9 +7,10 @@
 // widget. It hands its result to the window with a blocking queued call: the
 // window's event WM_TEST_DONE is sent on the user-interface thread while the
 // worker waits, and the worker ends once the window has handled it.
-// A window that closes during a test calls Shutdown: it waits for the
-// recognition to end (so the dictionary copy is gone) and drops its result.
-// The worker then stops waiting, so neither side waits for the other.
+// A window that closes during a test calls Shutdown: it stops a running
+// dictionary check at once, waits for the recognition to end (so the
+// dictionary copy is gone) and drops its result. The worker then stops
+// waiting, so neither side waits for the other.
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -68,7 +69,8 @@ public:
   // Rewrites edit 1025 from the last test and the window's values now;
   // nothing before the first test.
   void UpdateScriptSnippet();
-  // The window is closing: waits for a running test and drops its result.
+  // The window is closing: stops a running check, waits for the test to end
+  // and drops its result.
   void Shutdown();
 
   const PixelRect &testRange() const { return testRange_; }

@@ -1,7 +1,7 @@
 #include "samples/sample_file.h"
 
 #include "app/file_text.h"
-#include "samples/safe_file.h"
+#include "platform/file_replace.h"
 
 #include <bit>
 #include <exception>

@@ -1,7 +1,7 @@
 #include "samples/sample_list.h"
 
 #include "app/text_codec.h"
-#include "samples/safe_file.h"
+#include "platform/file_replace.h"
 #include "samples/sample_file.h"
 #include "workspace/dot_matrix_bitmap.h"
 

@@ -7,16 +7,27 @@
 #include "workbench/glyphwright_dlg.h"
 #include "workbench/private_messages.h"
 #include "workspace/box_selected_event.h"
+#include "workspace/dot_matrix.h"
 #include "workspace/seg_box.h"
 
 bool CglyphwrightDlg::event(QEvent *event) {
   switch (static_cast<int>(event->type())) {
-  case WM_BOX_SELECTED:
+  case WM_BOX_SELECTED: {
     // The box lives in the view's list only while this runs: the list takes
     // a copy of its data string.
-    sampleList_->OnBoxSelected(
-        QString::fromLatin1(static_cast<BoxSelectedEvent *>(event)->box().data));
+    const SegBox &box = static_cast<BoxSelectedEvent *>(event)->box();
+    // Width and height count a pixel of margin on each side.
+    if (std::int64_t{box.width} - 2 > kMaxDotMatrixSide ||
+        std::int64_t{box.height} - 2 > kMaxDotMatrixSide) {
+      ShowMessage(QStringLiteral("这个框有 %1 × %2 像素，样本最大 %3 × %3 像素，不能作为样本")
+                      .arg(std::int64_t{box.width} - 2)
+                      .arg(std::int64_t{box.height} - 2)
+                      .arg(kMaxDotMatrixSide));
+      return true;
+    }
+    sampleList_->OnBoxSelected(QString::fromLatin1(box.data));
     return true;
+  }
   case WM_TRAIN_PROGRESS:
   case WM_TRAIN_DONE:
   case WM_TRAIN_LOG:

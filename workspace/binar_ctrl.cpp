@@ -1,4 +1,5 @@
 #include "workspace/binar_ctrl.h"
+#include "workspace/display_binarize.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -120,13 +121,8 @@ void CBinarCtrl::ConvertShownToBuffers() {
 void CBinarCtrl::Binarize(int threshold, int maximum, int type) {
   if (mat_ == 0)
     return;
-  unsigned char *mask =
-      thresoldImage(type, mat_, threshold, maximum, display_.width, display_.height);
-  if (mask == nullptr)
+  if (!BinarizeIntoDisplay(display_, mat_, type, threshold, maximum, sourceWidth_, sourceHeight_))
     return;
-  FillDisplayFromMask(display_, mask, std::size_t(display_.width) * std::size_t(display_.height),
-                      sourceWidth_, sourceHeight_);
-  ocFree(&mask);
   ShowDisplayBuffer();
   update();
 }

@@ -16,8 +16,7 @@
 
 namespace {
 
-// No glyph is larger than this in either direction.
-constexpr int kMaxMatrixSide = 4096;
+constexpr int kMaxMatrixSide = kMaxDotMatrixSide;
 
 // The two lowercase hex digits of every byte, so a byte is written with one
 // two-character copy.
@@ -106,6 +105,9 @@ std::string EncodeDotMatrix(const PixelRect &box, const std::uint8_t *mask, int 
   // Inside the mask, so both fit an int.
   const int cols = box.right - box.left + 1;
   const int rows = box.bottom - box.top + 1;
+  // A string no reader would take back is no sample: refused here already.
+  if (!FitsDotMatrix(cols, rows))
+    return {};
   const std::size_t byteCount = (std::size_t(cols) * std::size_t(rows) + 7) / 8;
 
   // Sized once: the hex digits, then the suffix with two numbers of at most

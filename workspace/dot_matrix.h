@@ -26,10 +26,19 @@ struct DotMatrix {
   std::vector<std::uint8_t> cells;
 };
 
+// No glyph is larger than this many pixels in either direction: the encoder
+// and the decoder hold to the same limit, so every string made can be read
+// back (previewed, added, trained).
+inline constexpr int kMaxDotMatrixSide = 4096;
+inline constexpr bool FitsDotMatrix(long long cols, long long rows) {
+  return cols >= 1 && rows >= 1 && cols <= kMaxDotMatrixSide && rows <= kMaxDotMatrixSide;
+}
+
 // Encodes the pixels of `box` (inclusive corners) of a mask of
 // maskWidth x maskHeight bytes (row after row, nonzero = set).
 // An empty box (right < left or bottom < top) gives "". So does a box that
-// reaches outside the mask, or a null mask: its pixels cannot be read.
+// reaches outside the mask, or a null mask: its pixels cannot be read; and
+// a box wider or higher than kMaxDotMatrixSide.
 // A box without set pixels still gives its "00" bytes and a count of 0.
 std::string EncodeDotMatrix(const PixelRect &box, const std::uint8_t *mask, int maskWidth,
                             int maskHeight);
@@ -44,8 +53,8 @@ std::string EncodeDotMatrix(const PixelRect &box, const std::uint8_t *mask, int 
 // The count and the width are each field's leading decimal number, read like
 // atoi (white space and a sign allowed, 0 without digits).
 // A width wider than the bits gives a row of that width whose cells past the
-// last bit are 0 ("01$1$0.0.1$9" is 9 x 1 with cell 0 set). No glyph is
-// larger than 4096 pixels either way: a width or a height above that gives
+// last bit are 0 ("01$1$0.0.1$9" is 9 x 1 with cell 0 set). A width or a
+// height above kMaxDotMatrixSide gives
 // nothing, found before anything of the matrix's size is allocated, so a
 // hostile string costs no more than its own length.
 std::optional<DotMatrix> DecodeDotMatrix(std::string_view text);

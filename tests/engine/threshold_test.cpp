@@ -1,4 +1,5 @@
 #include "engine_test_support.h"
+#include "engine/threshold_levels.h"
 
 #include <gtest/gtest.h>
 
@@ -242,6 +243,52 @@ TEST(Threshold, OtsuAndTriangleChooseOpenCvsLevelOnAnyHistogram) {
                 openCvMask(image, type, 77, 255))
           << "trial " << trial << ", type " << type;
     }
+    delMat(mat);
+  }
+}
+
+// An image the handle accepts may hold more than 2^31 pixels, more than an
+// int counts. Otsu and Triangle depend only on the histogram's shape, so a
+// histogram a billion times larger must give the same levels.
+TEST(Threshold, LevelsOfHistogramsPastTwoToThe31Pixels) {
+  std::mt19937 random(5);
+  for (int trial = 0; trial < 50; ++trial) {
+    morvexa::Histogram small{}, huge{};
+    double pixels = 0;
+    for (int v = 0; v < morvexa::kLevels; ++v) {
+      small[v] = random() % 3 == 0 ? std::int64_t(random() % 50) : 0;
+      huge[v] = small[v] * 1'000'000'000;
+      pixels += double(small[v]);
+    }
+    small[trial % 256] += 1; // never empty
+    huge[trial % 256] += 1'000'000'000;
+    pixels += 1;
+    EXPECT_EQ(morvexa::otsuThreshold(huge, pixels * 1e9), morvexa::otsuThreshold(small, pixels))
+        << trial;
+    EXPECT_EQ(morvexa::triangleThreshold(huge), morvexa::triangleThreshold(small)) << trial;
+  }
+}
+
+// Images of one row or one column as long as a screen capture could never
+// be, through both ways of thresholding.
+TEST(Threshold, ExtremeShapes) {
+  for (const auto [width, height] : {std::pair{30'000'000, 1}, std::pair{1, 30'000'000}}) {
+    std::vector<unsigned char> pixels(std::size_t(width) * height, 0);
+    for (std::size_t i = 0; i < pixels.size(); i += 7)
+      pixels[i] = 200;
+    const MatHandle mat = newMat(pixels.data(), width, height, width, 1);
+    ASSERT_NE(mat, 0);
+    Block<unsigned char> mask(thresoldImage(8, mat, 0, 255, width, height));
+    ASSERT_NE(mask.p, nullptr);
+    EXPECT_EQ(mask.p[0], 255);
+    EXPECT_EQ(mask.p[1], 0);
+    std::vector<std::uint32_t> words(pixels.size(), 7);
+    ASSERT_EQ(thresholdIntoPixels(8, mat, 0, 255, reinterpret_cast<unsigned char *>(words.data()),
+                                  width, height, width == 1 ? 4 : width * 4, 1, 0),
+              1);
+    EXPECT_EQ(words[0], 1u);
+    EXPECT_EQ(words[1], 0u);
+    EXPECT_EQ(words[7 * 1000], 1u);
     delMat(mat);
   }
 }

@@ -314,7 +314,7 @@ TEST_F(RunOcrTestFixture, FailuresGiveNoTextAndLeaveNoCopy) {
       {"no data directory", Job(dictionary(), 0), noDataDirectory, OcrTestFailure::CopyFailed},
       {"no checker", Job(dictionary(), 0), noChecker, OcrTestFailure::CheckerUnavailable},
       {"a checker that never ends", Job(dictionary(), 0), hangingChecker,
-       OcrTestFailure::RecognizerFailed},
+       OcrTestFailure::CheckTimedOut},
       {"command -1", Job(dictionary(), -1), places(), OcrTestFailure::None},
       {"command 2", Job(dictionary(), 2), places(), OcrTestFailure::None},
       {"level -1 with ocrTextExJ",

@@ -328,6 +328,26 @@ TEST_F(OcrTestArea, ClosingDuringATestWaitsForItAndDropsItsResult) {
   }
 }
 
+// A check that hangs for its whole minute must not hold a closing window.
+TEST_F(OcrTestArea, ClosingDuringAHangingCheckStopsItAtOnce) {
+  LoadLine("4096 735");
+  c_.dataPath->setText(Utf8(dictionary()));
+  home_.Write("hanging checker", "#!/bin/sh\nexec sleep 60\n");
+  fs::permissions(home_.File("hanging checker"), fs::perms::owner_all);
+  OcrTestPlaces places = runner_->places();
+  places.checker = home_.File("hanging checker");
+  runner_->SetPlaces(places);
+  PressStart();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the check is running
+  const auto start = std::chrono::steady_clock::now();
+  runner_->Shutdown();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_FALSE(runner_->testRunning());
+  EXPECT_TRUE(TessdataEmpty());
+  QTest::qWait(50);
+  EXPECT_TRUE(window_->delivered.empty());
+}
+
 TEST_F(OcrTestArea, DestroyingTheWindowDuringATestIsSafe) {
   LoadLine("4096 735");
   c_.dataPath->setText(Utf8(dictionary()));

@@ -1,6 +1,7 @@
 #include "samples/sample_list.h"
 
-#include "samples/safe_file.h"
+#include "platform/file_replace.h"
+#include "tests/support/file_size_limit.h"
 #include "samples/sample_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -388,8 +389,11 @@ TEST_F(SampleListTest, SkippedElementsAreCountedAndTheFileKept) {
 TEST_F(SampleListTest, AFailedWriteIsToldAndLeavesTheOldFile) {
   LoadSamples({{Bytes(A), "a"}});
   const std::string old = FileBytes();
-  std::filesystem::create_directory(TempPathFor(dir.File("samples.txt")));
-  Add(B, "b");
+  {
+    // The disk is full: the new, longer file cannot be written.
+    FileSizeLimit limit(old.size());
+    Add(B, "b");
+  }
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].startsWith(QStringLiteral("无法写入样本文件")));
   EXPECT_EQ(FileBytes(), old);

@@ -215,6 +215,14 @@ TEST(DecodeDotMatrix, BoundsTheMatrixAtAGlyphsSize) {
   EXPECT_FALSE(decode(area, "01", 1, 4096));
   // A count the bits never reach within the largest area gives nothing too.
   EXPECT_FALSE(decode(area + 1000, "ff", 4, 4096));
+
+  // The encoder holds to the same limit: what it gives, the decoder takes.
+  const std::vector<std::uint8_t> row(4097, 255);
+  const std::string longest = EncodeDotMatrix({0, 0, 4095, 0}, row.data(), 4097, 1);
+  ASSERT_TRUE(DecodeDotMatrix(longest));
+  EXPECT_EQ(DecodeDotMatrix(longest)->cols, 4096);
+  EXPECT_EQ(EncodeDotMatrix({0, 0, 4096, 0}, row.data(), 4097, 1), "");
+  EXPECT_EQ(EncodeDotMatrix({0, 0, 0, 4096}, row.data(), 1, 4097), "");
 }
 
 // Megabytes of bits that never reach their count, with the widest width:
