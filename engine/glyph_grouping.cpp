@@ -11,10 +11,14 @@
 namespace morvexa {
 namespace {
 
+// Sizes are 64-bit: a mask the engine accepts can be tens of millions of
+// pixels long, and the rules below multiply heights by small factors.
+using Size = std::int64_t;
+
 struct Box {
   int left, top, right, bottom;
-  int width() const { return right - left + 1; }
-  int height() const { return bottom - top + 1; }
+  Size width() const { return Size{right} - left + 1; }
+  Size height() const { return Size{bottom} - top + 1; }
 };
 
 Box boxOf(const Shape &s) {
@@ -67,7 +71,7 @@ private:
 struct Line {
   int top, bottom;
   std::vector<int> shapes;
-  int height() const { return bottom - top + 1; }
+  Size height() const { return Size{bottom} - top + 1; }
 };
 
 // Rows of text: shapes whose rows overlap, chained. A row thinner than half
@@ -103,9 +107,8 @@ std::vector<Line> formLines(const std::vector<Shape> &shapes) {
   for (int i = 0; i < int(shapes.size()); ++i)
     if (!aside[std::size_t(i)])
       order.push_back(i);
-  std::sort(order.begin(), order.end(), [&](int a, int b) {
-    return shapes[std::size_t(a)].top < shapes[std::size_t(b)].top;
-  });
+  std::sort(order.begin(), order.end(),
+            [&](int a, int b) { return shapes[std::size_t(a)].top < shapes[std::size_t(b)].top; });
   std::vector<Line> bands;
   for (int i : order) {
     const Shape &s = shapes[std::size_t(i)];
@@ -179,7 +182,7 @@ bool enclosed(const Box &inner, const Box &outer, int outerLabel, const ShapeLab
 }
 
 // The height four fifths of the values reach up to.
-int upperFifthOf(std::vector<int> values) {
+Size upperFifthOf(std::vector<Size> values) {
   if (values.empty())
     return 0;
   const auto at = values.begin() + std::ptrdiff_t(values.size() * 4 / 5);
@@ -201,12 +204,12 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
   std::sort(members.begin(), members.end(), [&](int a, int b) {
     return shapes[std::size_t(a)].left < shapes[std::size_t(b)].left;
   });
-  std::vector<int> heights;
+  std::vector<Size> heights;
   heights.reserve(members.size());
   for (int i : members)
     heights.push_back(shapes[std::size_t(i)].bottom - shapes[std::size_t(i)].top + 1);
-  const int glyphHeight = upperFifthOf(std::move(heights));
-  const int highest = glyphHeight + glyphHeight / 2 + 1;
+  const Size glyphHeight = upperFifthOf(std::move(heights));
+  const Size highest = glyphHeight + glyphHeight / 2 + 1;
   // Shapes met so far whose columns may still overlap, by rows in bands of
   // `highest`: a shape can only join shapes in its own and the next bands.
   int lineTop = shapes[std::size_t(members.front())].top, lineBottom = lineTop;
@@ -217,8 +220,8 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
   std::vector<std::vector<int>> active(std::size_t((lineBottom - lineTop) / highest + 1));
   for (int i : members) {
     const Box b = boxOf(shapes[std::size_t(i)]);
-    const int first = std::max(0, (b.bottom - highest - lineTop) / highest);
-    const int last = std::min(int(active.size()) - 1, (b.top + highest - lineTop) / highest);
+    const auto first = int(std::max(Size{0}, (b.bottom - highest - lineTop) / highest));
+    const auto last = int(std::min(Size(active.size()) - 1, (b.top + highest - lineTop) / highest));
     for (int band = first; band <= last; ++band) {
       std::vector<int> &near = active[std::size_t(band)];
       std::erase_if(near, [&](int j) { return shapes[std::size_t(j)].right < b.left; });
@@ -247,8 +250,8 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
           }
         } else {
           // The rings and the bar of %: one lies within the rows of the other.
-          const bool rowsWithin = (a.top >= b.top && a.bottom <= b.bottom) ||
-                                  (b.top >= a.top && b.bottom <= a.bottom);
+          const bool rowsWithin =
+              (a.top >= b.top && a.bottom <= b.bottom) || (b.top >= a.top && b.bottom <= a.bottom);
           if (4 * overlap >= 3 * narrower || (rowsWithin && 3 * overlap >= narrower))
             groups.join(j, i);
         }
@@ -274,17 +277,17 @@ struct Cluster {
 void joinMarkPairs(std::vector<Cluster> &clusters, const Line &line, Groups &groups) {
   // Small against the glyphs too, not only the line: lines of two columns
   // that chain into one tall row would make every letter small.
-  std::vector<int> heights;
+  std::vector<Size> heights;
   for (const Cluster &c : clusters)
     heights.push_back(c.box.height());
-  const int glyphHeight = upperFifthOf(std::move(heights));
+  const Size glyphHeight = upperFifthOf(std::move(heights));
   auto mark = [&](const Box &b) {
     return 20 * b.height() <= 9 * line.height() && 2 * b.height() <= glyphHeight &&
            4 * b.height() >= 5 * b.width();
   };
   for (std::size_t k = 0; k + 1 < clusters.size(); ++k) {
     const Box &a = clusters[k].box, &b = clusters[k + 1].box;
-    const int tolerance = std::max(1, std::max(a.height(), b.height()) / 4);
+    const Size tolerance = std::max(Size{1}, std::max(a.height(), b.height()) / 4);
     const int gap = b.left - a.right - 1;
     if (mark(a) && mark(b) && std::abs(a.top - b.top) <= tolerance &&
         std::abs(a.bottom - b.bottom) <= tolerance && gap <= std::max(a.height(), b.height())) {
@@ -298,7 +301,7 @@ void joinMarkPairs(std::vector<Cluster> &clusters, const Line &line, Groups &gro
   std::erase_if(clusters, [](const Cluster &c) { return c.root < 0; });
 }
 
-int median(std::vector<int> values) {
+Size median(std::vector<Size> values) {
   if (values.empty())
     return 0;
   std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
@@ -312,11 +315,11 @@ int median(std::vector<int> values) {
 // "ill" is as square as 川.
 void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &groups,
                      const std::function<bool(int)> &singleShape) {
-  std::vector<int> tallHeights;
+  std::vector<Size> tallHeights;
   for (const Cluster &c : clusters)
     if (10 * c.box.height() >= 7 * line.height())
       tallHeights.push_back(c.box.height());
-  const int square = median(tallHeights);
+  const Size square = median(tallHeights);
   if (square < 4)
     return;
   // Shapes by their top and bottom, counted once, so a long line costs no
@@ -328,7 +331,8 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
   int best = 0;
   for (const Cluster &c : clusters) {
     const Box &b = c.box;
-    if (100 * b.height() < 62 * square || 100 * b.height() > 82 * square || 2 * b.width() < b.height())
+    if (100 * b.height() < 62 * square || 100 * b.height() > 82 * square ||
+        2 * b.width() < b.height())
       continue;
     int alike = 0;
     for (int dt = -1; dt <= 1; ++dt)
@@ -358,8 +362,8 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
     }
   if (!squareGlyph && (tallShapes < 3 || 5 * narrowShapes < 2 * tallShapes))
     return;
-  const int widest = square + square / 10;
-  const int tall = (85 * square + 99) / 100;
+  const Size widest = square + square / 10;
+  const Size tall = (85 * square + 99) / 100;
   // Where most tall shapes end: the bottom of the square glyphs. Latin
   // letters within Chinese text stand on a baseline above it, so a run of
   // them alone does not pass for one square glyph.
@@ -380,8 +384,8 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
   for (std::size_t i = 0; i < clusters.size(); ++i) {
     if (clusters[i].root < 0 || clusters[i].box.height() < tall)
       continue;
-    for (std::size_t j = i + 1; j < clusters.size() && clusters[j].box.left <= clusters[i].box.right;
-         ++j)
+    for (std::size_t j = i + 1;
+         j < clusters.size() && clusters[j].box.left <= clusters[i].box.right; ++j)
       if (clusters[j].root >= 0 && inside(clusters[j].box, clusters[i].box)) {
         groups.join(clusters[i].root, clusters[j].root);
         clusters[j].root = -1;
@@ -408,8 +412,8 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
 
 std::vector<Shape> groupIntoGlyphs(const std::vector<Shape> &shapes, const ShapeLabels &labels) {
   Groups groups(shapes);
-  std::vector<int> members(shapes.size(), 0); // shapes per group, one line at a time
-  std::vector<Nearest> nearest(shapes.size());  // the nearest mark above or below, ditto
+  std::vector<int> members(shapes.size(), 0);  // shapes per group, one line at a time
+  std::vector<Nearest> nearest(shapes.size()); // the nearest mark above or below, ditto
   for (Line &line : formLines(shapes)) {
     joinOverlapping(shapes, line.shapes, groups, labels, nearest);
     std::vector<Cluster> clusters;

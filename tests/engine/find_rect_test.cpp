@@ -124,4 +124,44 @@ TEST(FindRect, BadArgumentsGiveNullAndNoCount) {
   }
 }
 
+// Masks of one row or one column far longer than a screen. A single stroke
+// as tall as the column overflows 32-bit products of its height (100 x 22
+// million), so the grouping computes them wider.
+TEST(FindRect, ExtremeShapes) {
+  constexpr int kLong = 22'000'000;
+  struct Case {
+    bool column;
+    bool dashes; // a long stroke then short dashes, else all white
+  };
+  // The column costs seconds (one step per row), so it runs where it can
+  // show most: in the sanitized build, which reports any overflow.
+#ifdef __SANITIZE_ADDRESS__
+  const Case cases[] = {{false, true}, {false, false}, {true, false}};
+#else
+  const Case cases[] = {{false, true}, {false, false}};
+#endif
+  for (const Case &c : cases) {
+    std::vector<unsigned char> mask(kLong, c.dashes ? 0 : 255);
+    if (c.dashes) {
+      std::fill(mask.begin(), mask.begin() + kLong / 2, 255);
+      for (int i = kLong / 2 + 10; i < kLong; i += 1000)
+        std::fill(mask.begin() + i, mask.begin() + i + 5, 255);
+    }
+    int count = -1;
+    Block<int> rects(
+        findRect(mask.data(), c.column ? 1 : kLong, c.column ? kLong : 1, &count, 0.0f));
+    ASSERT_NE(rects.p, nullptr);
+    ASSERT_GT(count, 0);
+    if (!c.dashes) {
+      EXPECT_EQ(count, 1);
+      EXPECT_EQ(rects.p[2], c.column ? 0 : kLong - 1);
+      EXPECT_EQ(rects.p[3], c.column ? kLong - 1 : 0);
+    }
+    for (int i = 0; i < count; ++i) {
+      EXPECT_LE(rects.p[4 * i], rects.p[4 * i + 2]);
+      EXPECT_LE(rects.p[4 * i + 1], rects.p[4 * i + 3]);
+    }
+  }
+}
+
 } // namespace
