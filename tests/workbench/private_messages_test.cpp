@@ -62,6 +62,19 @@ TEST_F(PrivateMessagesTest, ABoxClickShowsTheKnownLabelOrEmptiesItAndPreviewsThe
   EXPECT_EQ(Text(1011), "甲");
   EXPECT_EQ(dialog_->SampleList()->CurrentSample(), BoxData(0));
   EXPECT_EQ(Get<CShowCtrl>(1016).grab().toImage(), shown);
+  EXPECT_TRUE(dialog_->messages.isEmpty());
+
+  // A box larger than any sample may be (a tall frame, say) is no sample,
+  // and the window says why instead of ignoring the click.
+  SegBox tall;
+  tall.width = 3;
+  tall.height = 4097 + 2;
+  BoxSelectedEvent tallSelected(tall);
+  QCoreApplication::sendEvent(dialog_.get(), &tallSelected);
+  ASSERT_EQ(dialog_->messages.size(), 1);
+  EXPECT_EQ(dialog_->messages[0],
+            QStringLiteral("这个框有 1 × 4097 像素，样本最大 4096 × 4096 像素，不能作为样本"));
+  EXPECT_EQ(dialog_->SampleList()->CurrentSample(), BoxData(0));
 }
 
 TEST_F(PrivateMessagesTest, TrainProgressMovesTheBar) {
