@@ -73,13 +73,11 @@ void BM_ThresoldImage(benchmark::State &state) {
 }
 BENCHMARK(BM_ThresoldImage)->Apply(EveryThresholdType)->Unit(benchmark::kMillisecond);
 
-// The two passes a tick took before the engine wrote the display itself:
-// the engine's threshold plus the fill of the display buffer from its mask,
-// against a memcpy of the RGBX buffer: what the user waits for on each
-// track-bar notification before the window copies the display. The handle
-// has been thresholded once before (its first threshold makes the grey copy).
-// Arg: the threshold type.
-void BM_TwoPassTickRatio(benchmark::State &state) {
+// One track-bar tick, `binarize(display, mat, type, threshold)`, against a
+// memcpy of the RGBX buffer: what the user waits for on each notification
+// before the window copies the display. The handle has been thresholded once
+// before (its first threshold makes the grey copy). Arg: the threshold type.
+template <typename Binarize> void TickRatio(benchmark::State &state, Binarize binarize) {
   auto pixels = screenPixels();
   std::vector<unsigned char> copy(pixels.size());
   const MatHandle mat =
@@ -104,12 +102,20 @@ void BM_TwoPassTickRatio(benchmark::State &state) {
         // large share of the pixels changes every time (a fast drag; one step
         // changes few). Otsu and Triangle choose their own threshold.
         threshold = threshold == 150 ? 230 : 150;
-        unsigned char *mask = thresoldImage(type, mat, threshold, 255, kWidth, kHeight);
-        FillDisplayFromMask(display, mask, std::size_t(kWidth) * kHeight, kWidth, kHeight);
+        binarize(display, mat, type, threshold);
         benchmark::DoNotOptimize(display.pixels.data());
-        ocFree(&mask);
       });
   delMat(mat);
+}
+
+// The two passes a tick took before the engine wrote the display itself:
+// the engine's mask, then the display filled from it.
+void BM_TwoPassTickRatio(benchmark::State &state) {
+  TickRatio(state, [](ImageBuffer &display, MatHandle mat, int type, int threshold) {
+    unsigned char *mask = thresoldImage(type, mat, threshold, 255, kWidth, kHeight);
+    FillDisplayFromMask(display, mask, std::size_t(kWidth) * kHeight, kWidth, kHeight);
+    ocFree(&mask);
+  });
 }
 BENCHMARK(BM_TwoPassTickRatio)
     ->Apply(EveryThresholdType)
@@ -117,40 +123,11 @@ BENCHMARK(BM_TwoPassTickRatio)
     ->Unit(benchmark::kMillisecond);
 
 // A tick as the workspace runs it: the engine thresholds straight into the
-// display buffer,
-// against a memcpy of the RGBX buffer: what the user waits for on each
-// track-bar notification before the window copies the display. The handle
-// has been thresholded once before (its first threshold makes the grey copy).
-// Arg: the threshold type.
+// display buffer.
 void BM_RebinarizeTickRatio(benchmark::State &state) {
-  auto pixels = screenPixels();
-  std::vector<unsigned char> copy(pixels.size());
-  const MatHandle mat =
-      newMat(pixels.data(), kWidth, kHeight, kWidth * kBytesPerPixel, kBytesPerPixel);
-  ImageBuffer display = MakeBlackBuffer(kWidth, kHeight);
-  const int type = int(state.range(0));
-  unsigned char *first = thresoldImage(type, mat, 150, 255, kWidth, kHeight);
-  if (mat == 0 || display.empty() || first == nullptr) {
-    state.SkipWithError("set-up failed");
-    return;
-  }
-  ocFree(&first);
-  int threshold = 150;
-  MeasureRatio(
-      state,
-      [&] {
-        std::memcpy(copy.data(), pixels.data(), pixels.size());
-        benchmark::DoNotOptimize(copy.data());
-      },
-      [&] {
-        // Each tick moves the threshold across most background levels, so a
-        // large share of the pixels changes every time (a fast drag; one step
-        // changes few). Otsu and Triangle choose their own threshold.
-        threshold = threshold == 150 ? 230 : 150;
-        BinarizeIntoDisplay(display, mat, type, threshold, 255, kWidth, kHeight);
-        benchmark::DoNotOptimize(display.pixels.data());
-      });
-  delMat(mat);
+  TickRatio(state, [](ImageBuffer &display, MatHandle mat, int type, int threshold) {
+    BinarizeIntoDisplay(display, mat, type, threshold, 255, kWidth, kHeight);
+  });
 }
 BENCHMARK(BM_RebinarizeTickRatio)
     ->Apply(EveryThresholdType)
