@@ -14,6 +14,7 @@
 #include "training/train_job.h"
 #include "training/train_paths.h"
 #include "training/train_reporter.h"
+#include "training/unicharset_ranges.h"
 
 namespace {
 
@@ -184,6 +185,12 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
   for (const char *name : {"inttemp", "pffmtable", "shapetable"})
     if (FileExists(ProgramFilePath(name)))
       MoveFileNoReplace(ProgramFilePath(name), TmpFilePath(std::string("tmp.") + name));
+
+  // The vertical range of every character its placement taught, so the
+  // classifier can tell o from O and l from I by size and position.
+  if (pages && FileExists(TmpFilePath("tmp.unicharset")) &&
+      !WriteVerticalRanges(TmpFilePath("tmp.unicharset"), VerticalRanges(*pages)))
+    AppendLogLine(jobLog, "无法写入字符的高度范围；模型仍可使用，但大小写相近的字符可能混淆。");
 
   Run("cntraining", {"tmp/tmp.font.exp0.tr"}, jobLog, run);
   if (Cancelled(run))

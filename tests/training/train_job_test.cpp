@@ -11,6 +11,7 @@
 #include "digit_glyphs.h"
 #include "engine/morvexa.h"
 #include "program_dir.h"
+#include "training/glyph_placement.h"
 #include "training/job_cancel.h"
 #include "training/self_check.h"
 #include "training/train_files.h"
@@ -127,7 +128,7 @@ TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
     const SampleMap samples = FontSamples(characters, {c.pixelSize});
     std::string ignored;
     std::vector<TrainGlyph> glyphs = DecodeGlyphs(samples, ignored);
-    SortGlyphsByHeight(glyphs);
+    PlaceGlyphs(glyphs);
     ASSERT_GE(LayoutRows(glyphs).size(), 2u);
     std::set<std::string> labels;
     for (const auto &[data, label] : samples)
