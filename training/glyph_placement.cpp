@@ -17,7 +17,8 @@ constexpr std::string_view kCapitals = "ABCDEFGHIKLMNOPRSTUVWXYZ0123456789";
 constexpr std::string_view kXHeightLetters = "acemnorsuvwxz";
 constexpr std::string_view kHangingLetters = "gpqy";
 constexpr SeatRule kSeatRules[] = {
-    {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", GlyphSeat::OnBaseline},
+    {"ABCDEFGHIKLMNOPRSTUVWXYZ0123456789", GlyphSeat::OnBaseline},
+    {"QJ", GlyphSeat::TopAtCap},
     {"abcdefhiklmnorstuvwxz", GlyphSeat::OnBaseline},
     {"!?#%&", GlyphSeat::OnBaseline},
     {"gpqy", GlyphSeat::TopAtXHeight},
@@ -102,6 +103,8 @@ int GlyphBottom(const TrainGlyph &glyph, const FontMetrics &m) {
   case GlyphSeat::OnBaseline:
   case GlyphSeat::DotOnBaseline:
     return 0;
+  case GlyphSeat::TopAtCap:
+    return m.capHeight - h;
   case GlyphSeat::TopAtXHeight:
     return m.xHeight - h;
   case GlyphSeat::Descending:

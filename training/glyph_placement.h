@@ -14,11 +14,12 @@
 // How a class of characters sits on the line.
 enum class GlyphSeat {
   OnBaseline,    // bottom on the baseline: capitals, digits, x-height letters
+  TopAtCap,      // top on the cap line, a tail may hang below: Q J
   TopAtXHeight,  // top on the x-height, hanging below: g p q y
   Descending,    // bottom at the descender depth: j
   HangFromCap,   // top on the cap line: ' " ` ^ *
   DotOnBaseline, // . :
-  TailBelow,     // , ; : top where the dot of . or : would be
+  TailBelow,     // , ; top where the dot of . or : would be
   XHeightMiddle, // centred on half the x-height: - + = ~ < >
   BracketMiddle, // centred between the descender and the cap line
   BelowBaseline, // _
