@@ -249,7 +249,7 @@ void BM_SelfCheckOf200Glyphs(benchmark::State &state) {
   }
   SelfCheckResult result;
   for (auto _ : state)
-    result = CheckTrainedModel(models, "bench", pages);
+    result = CheckTrainedModel({SelfCheckerPath(), models, "bench", 0}, pages);
   state.counters["glyphs"] = result.total;
   state.counters["correct"] = result.correct;
 }

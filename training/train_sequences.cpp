@@ -70,6 +70,15 @@ std::int64_t FileSize(const std::string &path) {
   return stat(path.c_str(), &info) == 0 ? std::int64_t(info.st_size) : -1;
 }
 
+constexpr int kLegacyEngine = 0; // OcrEngineMode OEM_TESSERACT_ONLY
+constexpr int kLstmEngine = 1;   // OcrEngineMode OEM_LSTM_ONLY
+
+SelfCheckResult SelfCheck(const std::vector<TrainingPage> &pages, int engineMode,
+                          const ToolRunOptions &run) {
+  return CheckTrainedModel({SelfCheckerPath(), GetWorkPaths().TempDir, "tmp", engineMode}, pages,
+                           run);
+}
+
 int Deliver(const TrainJob &job, std::string &jobLog) {
   int error = 0;
   const int code = DeliverResult(TmpFilePath("tmp.traineddata"), job.outputPath, &error);
@@ -205,13 +214,15 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
     return kTrainNoTrainedData;
   if (pages) {
     AppendLogLine(jobLog, learned.SummaryLine());
-    AppendAndReport(jobLog, SelfCheckLine(CheckTrainedModel(GetWorkPaths().TempDir, "tmp", *pages)),
-                    run);
+    AppendAndReport(jobLog, SelfCheckLine(SelfCheck(*pages, kLegacyEngine, run)), run);
+    if (Cancelled(run))
+      return kTrainCancelled;
   }
   return Deliver(job, jobLog);
 }
 
-int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run) {
+int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run,
+                    const std::vector<TrainingPage> *pages) {
   AdviseOnTrainPsm(job.trainPsm, jobLog);
   Run("tesseract", LstmTrainArguments(job.baseLanguage, job.trainPsm), jobLog, run);
   if (Cancelled(run))
@@ -249,5 +260,10 @@ int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptio
     return kTrainCancelled;
   if (!FileExists(TmpFilePath("tmp.traineddata")))
     return kTrainNoTrainedData;
+  if (pages) {
+    AppendAndReport(jobLog, SelfCheckLine(SelfCheck(*pages, kLstmEngine, run)), run);
+    if (Cancelled(run))
+      return kTrainCancelled;
+  }
   return Deliver(job, jobLog);
 }

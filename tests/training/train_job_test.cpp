@@ -87,8 +87,8 @@ TEST_F(TrainJobTest, LegacyTrainingReadsTheDigitsItWasTrainedOn) {
   const std::u16string log = FromSystemCodePage(reporter.doneLog);
   EXPECT_NE(log.find(u"\n训练结果：10 个字符中学会了 10 个。\n自检："), std::u16string::npos)
       << SystemToUtf8(reporter.doneLog);
-  // 30 samples, read back by the model on their own pages.
-  EXPECT_EQ(SystemToUtf8(SelfCheckNote(reporter.doneLog)), "自检：30/30 个字符识别正确。");
+  // 30 samples of 10 characters, read back by the model on their own pages.
+  EXPECT_EQ(SystemToUtf8(SelfCheckNote(reporter.doneLog)), "自检：10 个字符中 10 个识别正确。");
 
   EXPECT_EQ(Recognise("7394051826", 40, 0), "7394051826");
   EXPECT_EQ(Recognise("2051", 44, 0), "2051");
@@ -236,6 +236,9 @@ TEST_F(TrainJobTest, LstmFineTuningOfAFloatModelGivesDataTheEngineLoads) {
   Run(Job(1, samples));
   ASSERT_EQ(reporter.doneCode, 0) << SystemToUtf8(reporter.doneLog);
   EXPECT_EQ(reporter.progress, kFull);
+  // Read back with the LSTM engine, counted in characters.
+  EXPECT_EQ(SystemToUtf8(SelfCheckNote(reporter.doneLog)).rfind("自检：10 个字符中 ", 0), 0u)
+      << SystemToUtf8(reporter.doneLog);
   const OcrHandle ocr = createOcr(OutputDir().c_str(), "digits", 7, 1);
   EXPECT_NE(ocr, 0);
   releaseOcr(ocr);
@@ -371,6 +374,26 @@ TEST_F(TrainJobTest, AMissingToolIsNamedInTheLog) {
     EXPECT_NE(seen.doneLog.find(named), std::string::npos) << SystemToUtf8(seen.doneLog);
     EXPECT_EQ(ReadFile(output), "older result");
   }
+}
+
+// A model on which Tesseract aborts (a cutoff table naming a class outside
+// its character set, put in by the real combine_tessdata after the real
+// combine): the self-check ends the checker, not this process, and says so.
+TEST_F(TrainJobTest, TheSelfCheckSurvivesAModelThatAbortsTesseract) {
+  const std::string real = fs::canonical(GLYPHWRIGHT_PROGRAM_DIR "/bin/combine_tessdata").string();
+  program.ReplaceTool("combine_tessdata",
+                      "'" + real +
+                          "' \"$@\" || exit $?\n"
+                          "printf 'no-such-class 20\\n' > tmp/tmp.bad.pffmtable\n"
+                          "exec '" +
+                          real +
+                          "' -o tmp/tmp.traineddata "
+                          "tmp/tmp.bad.pffmtable");
+  Run(Job(0, FontSamples("0123", {40})));
+  EXPECT_EQ(reporter.doneCode, 0) << SystemToUtf8(reporter.doneLog);
+  EXPECT_EQ(SystemToUtf8(SelfCheckNote(reporter.doneLog)),
+            "自检：Tesseract 读取训练结果时异常退出，未能自检。")
+      << SystemToUtf8(reporter.doneLog);
 }
 
 TEST_F(TrainJobTest, ClosingTheWindowStopsTheRunningToolAndEmptiesTmp) {
