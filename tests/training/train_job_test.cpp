@@ -2,6 +2,7 @@
 // the digits it was trained on, LSTM fine-tuning of a float model the test
 // makes itself, and every failure provoked for real.
 #include <algorithm>
+#include <cctype>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <set>
@@ -113,7 +114,7 @@ std::size_t EditDistance(const std::string &a, const std::string &b) {
 // More glyphs than one row holds, one sample each, at the default training
 // PSM: every glyph is learned, and the model reads held-out lines of the same
 // characters in another order with few errors (measured: a character error
-// rate of 0.29 at 24 px and 0.27 at 32 px; the bound leaves room for the
+// rate of 0.31 at 24 px and 0.27 at 32 px; the bound leaves room for the
 // tools' versions).
 TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
   const std::string characters = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -121,7 +122,7 @@ TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
   const struct {
     int pixelSize;
     double maxErrorRate;
-  } cases[] = {{24, 0.4}, {32, 0.4}};
+  } cases[] = {{24, 0.35}, {32, 0.32}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.pixelSize);
     reporter = RecordingReporter{};
@@ -158,6 +159,32 @@ TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
     std::cout << c.pixelSize << " px: " << note << "; held-out CER " << errorRate << "\n";
     EXPECT_LE(errorRate, c.maxErrorRate);
   }
+}
+
+std::string CaseFolded(std::string text) {
+  for (char &c : text)
+    c = char(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// One sample of each letter in both cases: set on a common baseline, with
+// each character's vertical range in the model, the case of every pair comes
+// out right, also where the two differ only in size (o O, s S, x X...). The
+// errors that remain are other ones: a case error makes the distance to the
+// truth larger than the distance with case folded away.
+TEST_F(TrainJobTest, LegacyTrainingTellsTheCasesOfEveryPairApart) {
+  const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  std::string line;
+  for (int i = 0; i < 26; ++i)
+    line += std::string(i ? " " : "") + letters[i] + letters[i + 26];
+  Run(Job(0, FontSamples(letters, {24})));
+  ASSERT_EQ(reporter.doneCode, 0) << SystemToUtf8(reporter.doneLog);
+  std::string read = Recognise(line, 24, 0);
+  read.erase(std::remove(read.begin(), read.end(), ' '), read.end());
+  std::string truth = line;
+  truth.erase(std::remove(truth.begin(), truth.end(), ' '), truth.end());
+  EXPECT_EQ(EditDistance(truth, read), EditDistance(CaseFolded(truth), CaseFolded(read)))
+      << truth << " -> " << read;
 }
 
 // A dot-matrix sample of `width` x `height` pixels, all ink.
