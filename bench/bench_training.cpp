@@ -20,6 +20,7 @@
 #include "app/work_paths.h"
 #include "engine/morvexa.h"
 #include "training/self_check.h"
+#include "training/glyph_placement.h"
 #include "training/train_inputs.h"
 #include "training/train_job.h"
 #include "training/train_paths.h"
@@ -115,7 +116,7 @@ BENCHMARK(BM_WriteSameBytesBaseline)->Unit(benchmark::kMillisecond);
 int ComposeOneImage(const SampleMap &samples) {
   std::string log;
   std::vector<TrainGlyph> glyphs = DecodeGlyphs(samples, log);
-  SortGlyphsByHeight(glyphs);
+  PlaceGlyphs(glyphs);
   const std::vector<GlyphRow> rows = LayoutRows(glyphs);
   if (rows.empty())
     return 1;
@@ -248,7 +249,7 @@ void BM_SelfCheckOf200Glyphs(benchmark::State &state) {
   }
   SelfCheckResult result;
   for (auto _ : state)
-    result = CheckTrainedModel(models, "bench", pages);
+    result = CheckTrainedModel({SelfCheckerPath(), models, "bench", 0}, pages);
   state.counters["glyphs"] = result.total;
   state.counters["correct"] = result.correct;
 }

@@ -4,13 +4,16 @@
 // window runs it before it loads a dictionary the user chose, so that a file
 // on which Tesseract aborts ends this process and not the window.
 // Exit status: 0 loaded, 1 refused by the engine, 2 wrong arguments; a crash
-// shows as a signal.
+// shows as a signal. With --read-pages first it reads a training job's pages
+// instead (page_reading_main.h).
 #include "engine/morvexa.h"
 #include "ocrtest/dictionary_check.h"
+#include "ocrtest/page_reading_main.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -27,6 +30,8 @@ bool ParseInt(const char *text, int &value) {
 } // namespace
 
 int main(int argc, char **argv) {
+  if (argc >= 2 && std::strcmp(argv[1], kReadPagesOption) == 0)
+    return ReadPagesMain(argc, argv);
   int pageSegMode = 0;
   int engineMode = 0;
   if (argc != 5 || !ParseInt(argv[3], pageSegMode) || !ParseInt(argv[4], engineMode))

@@ -3,18 +3,20 @@
 #include <json/json.h>
 
 #include <climits>
+#include <cstdio>
+#include <map>
 #include <memory>
 
 #include "app/text_codec.h"
-#include "engine/morvexa.h"
+#include "app/work_paths.h"
+#include "training/job_cancel.h"
+#include "training/page_exchange.h"
 
 namespace {
 
-constexpr int kSingleLine = 7;   // PageSegMode PSM_SINGLE_LINE
-constexpr int kLegacyEngine = 0; // OcrEngineMode OEM_TESSERACT_ONLY
-constexpr int kSymbolLevel = 4;  // RIL_SYMBOL
 constexpr std::size_t kListed = 50;
 constexpr char kPrefix[] = "自检：";
+constexpr char kCheckerName[] = "glyphwright-dictcheck";
 
 struct Symbol {
   std::string text; // UTF-8
@@ -22,14 +24,8 @@ struct Symbol {
   int right = 0; // inclusive
 };
 
-std::vector<Symbol> ReadSymbols(OcrHandle ocr, const TrainingPage &page) {
+std::vector<Symbol> ParseSymbols(const std::string &text) {
   std::vector<Symbol> symbols;
-  char *json =
-      getTextWithPosTest(ocr, page.pixels.data(), kSymbolLevel, 0, 0, page.width, page.height);
-  if (!json)
-    return symbols;
-  const std::string text = json;
-  ocFree(&json);
   Json::Value root;
   std::string errors;
   const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
@@ -61,48 +57,111 @@ std::size_t GlyphAt(const std::vector<PageGlyph> &glyphs, int x) {
 
 } // namespace
 
-SelfCheckResult CheckTrainedModel(const std::string &tessdataDir, const std::string &language,
-                                  const std::vector<TrainingPage> &pages) {
+std::string SelfCheckerPath() {
+  return GetWorkPaths().ProgramDir + kCheckerName;
+}
+
+SelfCheckResult CheckTrainedModel(const SelfCheckModel &model,
+                                  const std::vector<TrainingPage> &pages,
+                                  const ToolRunOptions &run) {
   SelfCheckResult result;
-  const OcrHandle ocr =
-      createOcr(tessdataDir.c_str(), language.c_str(), kSingleLine, kLegacyEngine);
-  if (!ocr)
+  std::vector<ExchangedPage> exchanged;
+  std::vector<const TrainingPage *> read;
+  for (const TrainingPage &page : pages)
+    if (!page.glyphs.empty()) {
+      exchanged.push_back({page.width, page.height, page.pixels});
+      read.push_back(&page);
+    }
+  const std::string pagesFile = model.tessdataDir + "/selfcheck.pages";
+  const std::string readingsFile = model.tessdataDir + "/selfcheck.readings";
+  std::remove(readingsFile.c_str());
+  if (!WritePagesFile(pagesFile, exchanged))
     return result;
-  result.ran = true;
-  for (const TrainingPage &page : pages) {
-    if (page.glyphs.empty())
-      continue;
-    std::vector<std::string> read(page.glyphs.size());
-    for (const Symbol &symbol : ReadSymbols(ocr, page))
-      read[GlyphAt(page.glyphs, (symbol.left + symbol.right) / 2)] += symbol.text;
+  exchanged.clear();
+
+  int exitCode = -1, startError = 0;
+  ToolRunOptions options;
+  options.workingDir = run.workingDir;
+  options.cancel = run.cancel;
+  options.exitCode = &exitCode;
+  options.startError = &startError;
+  options.trace = nullptr;
+  std::string output; // Tesseract's chatter is not for the job log
+  const pid_t pid = RunTool(model.checker,
+                            {"--read-pages", model.tessdataDir, model.language,
+                             std::to_string(model.engineMode), pagesFile, readingsFile},
+                            output, options);
+  std::remove(pagesFile.c_str());
+  std::vector<std::string> readings;
+  const bool haveReadings = ReadReadingsFile(readingsFile, readings);
+  std::remove(readingsFile.c_str());
+  if (run.cancel && run.cancel->IsCancelled()) {
+    result.status = SelfCheckStatus::Cancelled;
+    return result;
+  }
+  if (pid == 0 || startError != 0)
+    return result;
+  if (exitCode >= 128) {
+    result.status = SelfCheckStatus::Crashed;
+    return result;
+  }
+  if (exitCode == 1) {
+    result.status = SelfCheckStatus::Refused;
+    return result;
+  }
+  if (exitCode != 0 || !haveReadings || readings.size() != read.size())
+    return result;
+
+  result.status = SelfCheckStatus::Ran;
+  std::map<std::string, bool> labelRight;
+  for (std::size_t p = 0; p < read.size(); ++p) {
+    const TrainingPage &page = *read[p];
+    std::vector<std::string> texts(page.glyphs.size());
+    for (const Symbol &symbol : ParseSymbols(readings[p]))
+      texts[GlyphAt(page.glyphs, (symbol.left + symbol.right) / 2)] += symbol.text;
     for (std::size_t i = 0; i < page.glyphs.size(); ++i) {
-      ++result.total;
-      const std::string text = Utf8ToSystem(read[i]);
-      if (text == page.glyphs[i].label)
-        ++result.correct;
-      else
+      const std::string text = Utf8ToSystem(texts[i]);
+      const bool right = text == page.glyphs[i].label;
+      auto [entry, fresh] = labelRight.emplace(page.glyphs[i].label, right);
+      if (!fresh)
+        entry->second = entry->second && right;
+      if (!right)
         result.mismatches.push_back({page.glyphs[i].label, text});
     }
   }
-  releaseOcr(ocr);
+  result.total = int(labelRight.size());
+  for (const auto &[label, right] : labelRight)
+    result.correct += right;
   return result;
 }
 
 std::string SelfCheckLine(const SelfCheckResult &result) {
-  if (!result.ran)
+  switch (result.status) {
+  case SelfCheckStatus::Ran:
+    break;
+  case SelfCheckStatus::Refused:
     return std::string(kPrefix) + "无法加载训练结果，未能自检。";
-  std::string line = std::string(kPrefix) + std::to_string(result.correct) + "/" +
-                     std::to_string(result.total) + " 个字符识别正确";
+  case SelfCheckStatus::Crashed:
+    return std::string(kPrefix) + "Tesseract 读取训练结果时异常退出，未能自检。";
+  case SelfCheckStatus::Cancelled:
+    return std::string(kPrefix) + "已取消。";
+  case SelfCheckStatus::NotRun:
+    return std::string(kPrefix) + "无法运行检查程序 " + kCheckerName + "，未能自检。";
+  }
+  std::string line = std::string(kPrefix) + std::to_string(result.total) + " 个字符中 " +
+                     std::to_string(result.correct) + " 个识别正确";
   if (result.mismatches.empty())
     return line + "。";
   line += result.mismatches.size() > kListed
-              ? "；识别错误 " + std::to_string(result.mismatches.size()) + " 个，前 " +
-                    std::to_string(kListed) + " 个："
+              ? "；识别错误 " + std::to_string(result.mismatches.size()) + " 处，前 " +
+                    std::to_string(kListed) + " 处："
               : "；识别错误：";
   for (std::size_t i = 0; i < result.mismatches.size() && i < kListed; ++i) {
     const SelfCheckMismatch &mismatch = result.mismatches[i];
-    line += (i ? " " : "") + SystemToUtf8(mismatch.label) + "→" +
-            (mismatch.read.empty() ? std::string("（无）") : SystemToUtf8(mismatch.read));
+    // Corner brackets keep a quote or a dot readable as what it is.
+    line += (i ? " " : "") + std::string("「") + SystemToUtf8(mismatch.label) + "」" +
+            (mismatch.read.empty() ? std::string("未识别出")
+                                   : "读成「" + SystemToUtf8(mismatch.read) + "」");
   }
   return line + "。";
 }

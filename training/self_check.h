@@ -1,11 +1,14 @@
 #pragma once
-// The check after a legacy job: the new model reads each page of its own
-// training image (legacy engine, one line per page), and every glyph's
-// reading is compared with its label. This is the accuracy figure a user
-// would otherwise find only by testing.
+// The check after a job: the new model reads each page of its own training
+// image (one line per page), and every glyph's reading is compared with its
+// label. This is the accuracy figure a user would otherwise find only by
+// testing. The model is read in the checker program's process, through the
+// tool runner: a model on which Tesseract aborts ends that process only, and
+// a cancelled job stops it like any tool.
 #include <string>
 #include <vector>
 
+#include "training/tool_runner.h"
 #include "training/train_inputs.h"
 
 struct SelfCheckMismatch {
@@ -13,21 +16,46 @@ struct SelfCheckMismatch {
   std::string read;  // system code page; empty when nothing was read there
 };
 
-struct SelfCheckResult {
-  bool ran = false; // false when the model could not be loaded
-  int correct = 0;
-  int total = 0;
-  std::vector<SelfCheckMismatch> mismatches; // in page order
+enum class SelfCheckStatus {
+  Ran,
+  Refused,   // the engine would not load the model
+  Crashed,   // the checker ended by a signal (Tesseract aborted)
+  NotRun,    // the checker could not be started, or its files not exchanged
+  Cancelled, // the job was cancelled
 };
 
-// Reads the pages with <tessdataDir>/<language>.traineddata. Each symbol the
-// engine reports belongs to the glyph whose columns hold its centre (or the
-// nearest glyph), so a glyph read as two symbols, or as none, is a mismatch.
-SelfCheckResult CheckTrainedModel(const std::string &tessdataDir, const std::string &language,
-                                  const std::vector<TrainingPage> &pages);
+struct SelfCheckResult {
+  SelfCheckStatus status = SelfCheckStatus::NotRun;
+  // Distinct labels, and those whose every sample was read right: the unit
+  // of the learned line.
+  int correct = 0;
+  int total = 0;
+  std::vector<SelfCheckMismatch> mismatches; // per sample, in page order
+};
 
-// "自检：N/M 个字符识别正确" and the mismatches (label -> what was read, the
-// first 50 and a count), UTF-8; or that the check could not run.
+// Where the checker runs and what it loads: <tessdataDir>/<language>.traineddata
+// with engine mode `engineMode`; the exchanged files are written to
+// tessdataDir too.
+struct SelfCheckModel {
+  std::string checker;
+  std::string tessdataDir;
+  std::string language;
+  int engineMode = 0;
+};
+
+// Each symbol the engine reports belongs to the glyph whose columns hold its
+// centre (or the nearest glyph), so a glyph read as two symbols, or as none,
+// is a mismatch. `run` gives the cancel flag; the checker's output is not
+// added to any log.
+SelfCheckResult CheckTrainedModel(const SelfCheckModel &model,
+                                  const std::vector<TrainingPage> &pages,
+                                  const ToolRunOptions &run = {});
+
+// The checker beside the program (GetWorkPaths().ProgramDir).
+std::string SelfCheckerPath();
+
+// "自检：N 个字符中 M 个识别正确" and the mismatches (「label」读成「read」,
+// the first 50 and a count), UTF-8; or why the check could not run.
 std::string SelfCheckLine(const SelfCheckResult &result);
 
 // The self-check line when it ends the job log (system code page in and

@@ -7,6 +7,7 @@
 
 #include "app/text_codec.h"
 #include "engine/morvexa.h"
+#include "training/glyph_placement.h"
 #include "training/label_text.h"
 #include "training/train_paths.h"
 #include "workspace/dot_matrix.h"
@@ -69,11 +70,6 @@ std::vector<TrainGlyph> DecodeGlyphs(const SampleMap &samples, std::string &log)
   return glyphs;
 }
 
-void SortGlyphsByHeight(std::vector<TrainGlyph> &glyphs) {
-  std::sort(glyphs.begin(), glyphs.end(),
-            [](const TrainGlyph &a, const TrainGlyph &b) { return a.height < b.height; });
-}
-
 std::vector<GlyphRow> LayoutRows(const std::vector<TrainGlyph> &glyphs) {
   std::vector<GlyphRow> rows;
   GlyphRow row;
@@ -91,10 +87,23 @@ std::vector<GlyphRow> LayoutRows(const std::vector<TrainGlyph> &glyphs) {
     }
     row.glyphs.push_back(i);
     row.endX += glyph.width + kGlyphGap;
-    row.height = std::max(row.height, glyph.height);
   }
   if (!row.glyphs.empty())
     rows.push_back(std::move(row));
+  // One line geometry for all pages: from the highest top to the lowest
+  // bottom of any placed glyph.
+  std::int64_t above = 0, below = 0;
+  for (const GlyphRow &placed : rows)
+    for (std::size_t i : placed.glyphs) {
+      above = std::max(above, std::int64_t(glyphs[i].bottom) + glyphs[i].height);
+      below = std::max(below, -std::int64_t(glyphs[i].bottom));
+    }
+  if (above + below > INT_MAX / 2)
+    return {};
+  for (GlyphRow &placed : rows) {
+    placed.height = int(above + below);
+    placed.baseline = int(above);
+  }
   return rows;
 }
 
@@ -124,10 +133,10 @@ TrainingImage ComposeTrainingImage(const std::vector<TrainGlyph> &glyphs,
     page.height = size.height;
     page.pixels.assign(std::size_t(size.width) * std::size_t(size.height), 255);
     page.glyphs.reserve(row.glyphs.size());
-    const int y = kGlyphGap;
     int x = kGlyphGap;
     for (std::size_t index : row.glyphs) {
       const TrainGlyph &glyph = glyphs[index];
+      const int y = kGlyphGap + row.baseline - glyph.bottom - glyph.height;
       for (int r = 0; r < glyph.height; ++r) {
         const std::uint8_t *cells = &glyph.pixels[std::size_t(r) * std::size_t(glyph.width)];
         std::uint8_t *line = &page.pixels[std::size_t(y + r) * std::size_t(page.width) + x];
@@ -136,11 +145,10 @@ TrainingImage ComposeTrainingImage(const std::vector<TrainGlyph> &glyphs,
         for (int c = 0; c < glyph.width; ++c)
           line[c] &= std::uint8_t(cells[c] - 1);
       }
-      // Glyphs are top-aligned in their row.
       const int bottom = page.height - y - glyph.height;
       lines += BoxLine(glyph.label, x, bottom, x + glyph.width, page.height - y, pageIndex);
       lines += '\n';
-      page.glyphs.push_back({glyph.label, x, x + glyph.width});
+      page.glyphs.push_back({glyph.label, x, x + glyph.width, glyph.bottom, glyph.height});
       x += glyph.width + kGlyphGap;
     }
   }
@@ -161,7 +169,7 @@ int PrepareTrainingInputs(const SampleMap &samples, std::string &log,
                           std::vector<TrainingPage> *pages) {
   std::vector<TrainGlyph> glyphs = DecodeGlyphs(samples, log);
   progress(20);
-  SortGlyphsByHeight(glyphs);
+  PlaceGlyphs(glyphs);
   const std::vector<GlyphRow> rows = LayoutRows(glyphs);
   progress(30);
   if (rows.empty())

@@ -22,12 +22,16 @@ struct TrainGlyph {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> pixels;
+  int bottom = 0; // its lowest row, in pixels above the baseline (below: negative)
 };
 
 // One row of the training image: indices of its glyphs in placement order, its
-// height (the tallest glyph's) and where the cursor stood after the last glyph.
+// height and where the cursor stood after the last glyph. Every row has the
+// same height and baseline (pixels below the row's top), those of all glyphs
+// together, so every page shows the same line geometry.
 struct GlyphRow {
   int height = 0;
+  int baseline = 0;
   int endX = 0;
   std::vector<std::size_t> glyphs;
 };
@@ -41,9 +45,6 @@ inline constexpr int kGlyphGap = 10;
 // white space, not decodable in the system code page, or making a line longer
 // than the tools read) is dropped with a line in `log` saying which and why.
 std::vector<TrainGlyph> DecodeGlyphs(const SampleMap &samples, std::string &log);
-
-// Ascending height; the order of equal heights is not fixed.
-void SortGlyphsByHeight(std::vector<TrainGlyph> &glyphs);
 
 // Places the glyphs left to right in rows of at most kMaxImageWidth pixels,
 // each followed by a gap; a glyph too wide for any row is left out and
@@ -60,6 +61,8 @@ struct PageGlyph {
   std::string label; // system code page
   int left = 0;      // first column
   int right = 0;     // one past the last column
+  int bottom = 0;    // its lowest row above the baseline, as placed
+  int height = 0;
 };
 struct TrainingPage {
   int width = 0;

@@ -56,7 +56,7 @@ int RunTrainJob(std::unique_ptr<TrainJob> job) {
     run.reporter = &reporter;
     run.cancel = job->cancel;
     code = job->mode == 0 ? RunLegacySequence(*job, log, run, &pages)
-                          : RunLstmSequence(*job, log, run);
+                          : RunLstmSequence(*job, log, run, &pages);
   }
 
   // The common end, whatever happened: tmp/ is left empty. A closing window

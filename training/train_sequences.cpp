@@ -14,6 +14,7 @@
 #include "training/train_job.h"
 #include "training/train_paths.h"
 #include "training/train_reporter.h"
+#include "training/unicharset_ranges.h"
 
 namespace {
 
@@ -67,6 +68,15 @@ std::size_t Run(const char *tool, const std::vector<std::string> &arguments, std
 std::int64_t FileSize(const std::string &path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 ? std::int64_t(info.st_size) : -1;
+}
+
+constexpr int kLegacyEngine = 0; // OcrEngineMode OEM_TESSERACT_ONLY
+constexpr int kLstmEngine = 1;   // OcrEngineMode OEM_LSTM_ONLY
+
+SelfCheckResult SelfCheck(const std::vector<TrainingPage> &pages, int engineMode,
+                          const ToolRunOptions &run) {
+  return CheckTrainedModel({SelfCheckerPath(), GetWorkPaths().TempDir, "tmp", engineMode}, pages,
+                           run);
 }
 
 int Deliver(const TrainJob &job, std::string &jobLog) {
@@ -185,6 +195,12 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
     if (FileExists(ProgramFilePath(name)))
       MoveFileNoReplace(ProgramFilePath(name), TmpFilePath(std::string("tmp.") + name));
 
+  // The vertical range of every character its placement taught, so the
+  // classifier can tell o from O and l from I by size and position.
+  if (pages && FileExists(TmpFilePath("tmp.unicharset")) &&
+      !WriteVerticalRanges(TmpFilePath("tmp.unicharset"), VerticalRanges(*pages)))
+    AppendLogLine(jobLog, "无法写入字符的高度范围；模型仍可使用，但大小写相近的字符可能混淆。");
+
   Run("cntraining", {"tmp/tmp.font.exp0.tr"}, jobLog, run);
   if (Cancelled(run))
     return kTrainCancelled;
@@ -198,13 +214,15 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
     return kTrainNoTrainedData;
   if (pages) {
     AppendLogLine(jobLog, learned.SummaryLine());
-    AppendAndReport(jobLog, SelfCheckLine(CheckTrainedModel(GetWorkPaths().TempDir, "tmp", *pages)),
-                    run);
+    AppendAndReport(jobLog, SelfCheckLine(SelfCheck(*pages, kLegacyEngine, run)), run);
+    if (Cancelled(run))
+      return kTrainCancelled;
   }
   return Deliver(job, jobLog);
 }
 
-int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run) {
+int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run,
+                    const std::vector<TrainingPage> *pages) {
   AdviseOnTrainPsm(job.trainPsm, jobLog);
   Run("tesseract", LstmTrainArguments(job.baseLanguage, job.trainPsm), jobLog, run);
   if (Cancelled(run))
@@ -242,5 +260,10 @@ int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptio
     return kTrainCancelled;
   if (!FileExists(TmpFilePath("tmp.traineddata")))
     return kTrainNoTrainedData;
+  if (pages) {
+    AppendAndReport(jobLog, SelfCheckLine(SelfCheck(*pages, kLstmEngine, run)), run);
+    if (Cancelled(run))
+      return kTrainCancelled;
+  }
   return Deliver(job, jobLog);
 }

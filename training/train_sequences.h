@@ -27,8 +27,10 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
                       const std::vector<TrainingPage> *pages = nullptr);
 
 // LSTM fine-tuning of the base language's model: tesseract lstm.train,
-// combine_tessdata -e, lstmtraining, lstmtraining --stop_training.
-int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run);
+// combine_tessdata -e, lstmtraining, lstmtraining --stop_training. With the
+// pages, the model reads them back (the self-check line, LSTM engine).
+int RunLstmSequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run,
+                    const std::vector<TrainingPage> *pages = nullptr);
 
 // Training PSM values that drop glyphs even with one row per page; for them
 // the log says at the start which values learn every glyph (UTF-8, empty for

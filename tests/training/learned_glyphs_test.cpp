@@ -1,5 +1,6 @@
 // Reading what the tools learned from their output, the self-check's line,
 // and the advice on training PSM values.
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "app/text_codec.h"
@@ -106,26 +107,44 @@ TEST(LearnedGlyphs, TheLineNamesAllOrTheFirstFiftyAndACount) {
   EXPECT_EQ(line.find("g50"), std::string::npos) << line;
 }
 
-TEST(SelfCheck, LineListsMismatchesAndTheNoteIsTheLastLine) {
+TEST(SelfCheck, LineCountsLabelsAndShowsMarksReadably) {
   SelfCheckResult result;
-  result.ran = true;
+  result.status = SelfCheckStatus::Ran;
   result.correct = 3;
   result.total = 5;
-  result.mismatches = {{"l", "1"}, {kZi, ""}};
-  EXPECT_EQ(SelfCheckLine(result), "自检：3/5 个字符识别正确；识别错误：l→1 字→（无）。");
-  EXPECT_EQ(SelfCheckLine(SelfCheckResult{}), "自检：无法加载训练结果，未能自检。");
+  result.mismatches = {{"'", "\""}, {kZi, ""}};
+  EXPECT_EQ(SelfCheckLine(result),
+            "自检：5 个字符中 3 个识别正确；识别错误：「'」读成「\"」 「字」未识别出。");
+  const struct {
+    SelfCheckStatus status;
+    const char *line;
+  } cases[] = {
+      {SelfCheckStatus::Refused, "自检：无法加载训练结果，未能自检。"},
+      {SelfCheckStatus::Crashed, "自检：Tesseract 读取训练结果时异常退出，未能自检。"},
+      {SelfCheckStatus::NotRun, "自检：无法运行检查程序 glyphwright-dictcheck，未能自检。"},
+      {SelfCheckStatus::Cancelled, "自检：已取消。"},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(SelfCheckLine(SelfCheckResult{c.status}), c.line);
 
-  const std::string line = Utf8ToSystem("自检：3/5 个字符识别正确。");
+  const std::string line = Utf8ToSystem("自检：5 个字符中 5 个识别正确。");
   EXPECT_EQ(SelfCheckNote("tool output\n" + line + "\n"), line);
   EXPECT_EQ(SelfCheckNote(line), line);
   EXPECT_EQ(SelfCheckNote(line + "\nDelivery failed\n"), "");
   EXPECT_EQ(SelfCheckNote(""), "");
 }
 
-TEST(SelfCheck, AModelThatCannotBeLoadedIsSaid) {
-  const SelfCheckResult result = CheckTrainedModel("/nonexistent", "tmp", Pages({{"a"}}));
-  EXPECT_FALSE(result.ran);
+TEST(SelfCheck, AModelThatCannotBeLoadedOrACheckerThatIsMissingIsSaid) {
+  const std::string dir = std::filesystem::temp_directory_path().string();
+  const std::string checker = GLYPHWRIGHT_PROGRAM_DIR "/glyphwright-dictcheck";
+  ToolRunOptions run;
+  run.workingDir = dir;
+  SelfCheckResult result =
+      CheckTrainedModel({checker, dir, "no-such-model", 0}, Pages({{"a"}}), run);
+  EXPECT_EQ(result.status, SelfCheckStatus::Refused);
   EXPECT_EQ(result.total, 0);
+  result = CheckTrainedModel({dir + "/no-such-checker", dir, "x", 0}, Pages({{"a"}}), run);
+  EXPECT_EQ(result.status, SelfCheckStatus::NotRun);
 }
 
 TEST(TrainPsm, OnlyValuesThatLoseGlyphsGetAdvice) {

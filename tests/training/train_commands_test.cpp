@@ -164,7 +164,7 @@ TEST(TrainCommands, ARealLegacyJobEndsWithTrainingComplete) {
   ASSERT_TRUE(window.WaitForResult());
   // The self-check's figure goes with the good news.
   EXPECT_EQ(window.messages,
-            QStringList{QStringLiteral("训练完成\n自检：10/10 个字符识别正确。")});
+            QStringList{QStringLiteral("训练完成\n自检：10 个字符中 10 个识别正确。")});
   EXPECT_NE(ReadFile(output), "previous");
   EXPECT_EQ(window.progress->value(), 100);
   // Five tools and the closing lines, six reports, each the whole log so far.

@@ -2,6 +2,7 @@
 // the digits it was trained on, LSTM fine-tuning of a float model the test
 // makes itself, and every failure provoked for real.
 #include <algorithm>
+#include <cctype>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <set>
@@ -11,6 +12,7 @@
 #include "digit_glyphs.h"
 #include "engine/morvexa.h"
 #include "program_dir.h"
+#include "training/glyph_placement.h"
 #include "training/job_cancel.h"
 #include "training/self_check.h"
 #include "training/train_files.h"
@@ -86,8 +88,8 @@ TEST_F(TrainJobTest, LegacyTrainingReadsTheDigitsItWasTrainedOn) {
   const std::u16string log = FromSystemCodePage(reporter.doneLog);
   EXPECT_NE(log.find(u"\n训练结果：10 个字符中学会了 10 个。\n自检："), std::u16string::npos)
       << SystemToUtf8(reporter.doneLog);
-  // 30 samples, read back by the model on their own pages.
-  EXPECT_EQ(SystemToUtf8(SelfCheckNote(reporter.doneLog)), "自检：30/30 个字符识别正确。");
+  // 30 samples of 10 characters, read back by the model on their own pages.
+  EXPECT_EQ(SystemToUtf8(SelfCheckNote(reporter.doneLog)), "自检：10 个字符中 10 个识别正确。");
 
   EXPECT_EQ(Recognise("7394051826", 40, 0), "7394051826");
   EXPECT_EQ(Recognise("2051", 44, 0), "2051");
@@ -112,7 +114,7 @@ std::size_t EditDistance(const std::string &a, const std::string &b) {
 // More glyphs than one row holds, one sample each, at the default training
 // PSM: every glyph is learned, and the model reads held-out lines of the same
 // characters in another order with few errors (measured: a character error
-// rate of 0.29 at 24 px and 0.27 at 32 px; the bound leaves room for the
+// rate of 0.31 at 24 px and 0.27 at 32 px; the bound leaves room for the
 // tools' versions).
 TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
   const std::string characters = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -120,14 +122,14 @@ TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
   const struct {
     int pixelSize;
     double maxErrorRate;
-  } cases[] = {{24, 0.4}, {32, 0.4}};
+  } cases[] = {{24, 0.35}, {32, 0.32}};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.pixelSize);
     reporter = RecordingReporter{};
     const SampleMap samples = FontSamples(characters, {c.pixelSize});
     std::string ignored;
     std::vector<TrainGlyph> glyphs = DecodeGlyphs(samples, ignored);
-    SortGlyphsByHeight(glyphs);
+    PlaceGlyphs(glyphs);
     ASSERT_GE(LayoutRows(glyphs).size(), 2u);
     std::set<std::string> labels;
     for (const auto &[data, label] : samples)
@@ -157,6 +159,32 @@ TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
     std::cout << c.pixelSize << " px: " << note << "; held-out CER " << errorRate << "\n";
     EXPECT_LE(errorRate, c.maxErrorRate);
   }
+}
+
+std::string CaseFolded(std::string text) {
+  for (char &c : text)
+    c = char(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// One sample of each letter in both cases: set on a common baseline, with
+// each character's vertical range in the model, the case of every pair comes
+// out right, also where the two differ only in size (o O, s S, x X...). The
+// errors that remain are other ones: a case error makes the distance to the
+// truth larger than the distance with case folded away.
+TEST_F(TrainJobTest, LegacyTrainingTellsTheCasesOfEveryPairApart) {
+  const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  std::string line;
+  for (int i = 0; i < 26; ++i)
+    line += std::string(i ? " " : "") + letters[i] + letters[i + 26];
+  Run(Job(0, FontSamples(letters, {24})));
+  ASSERT_EQ(reporter.doneCode, 0) << SystemToUtf8(reporter.doneLog);
+  std::string read = Recognise(line, 24, 0);
+  read.erase(std::remove(read.begin(), read.end(), ' '), read.end());
+  std::string truth = line;
+  truth.erase(std::remove(truth.begin(), truth.end(), ' '), truth.end());
+  EXPECT_EQ(EditDistance(truth, read), EditDistance(CaseFolded(truth), CaseFolded(read)))
+      << truth << " -> " << read;
 }
 
 // A dot-matrix sample of `width` x `height` pixels, all ink.
@@ -235,6 +263,9 @@ TEST_F(TrainJobTest, LstmFineTuningOfAFloatModelGivesDataTheEngineLoads) {
   Run(Job(1, samples));
   ASSERT_EQ(reporter.doneCode, 0) << SystemToUtf8(reporter.doneLog);
   EXPECT_EQ(reporter.progress, kFull);
+  // Read back with the LSTM engine, counted in characters.
+  EXPECT_EQ(SystemToUtf8(SelfCheckNote(reporter.doneLog)).rfind("自检：10 个字符中 ", 0), 0u)
+      << SystemToUtf8(reporter.doneLog);
   const OcrHandle ocr = createOcr(OutputDir().c_str(), "digits", 7, 1);
   EXPECT_NE(ocr, 0);
   releaseOcr(ocr);
@@ -370,6 +401,26 @@ TEST_F(TrainJobTest, AMissingToolIsNamedInTheLog) {
     EXPECT_NE(seen.doneLog.find(named), std::string::npos) << SystemToUtf8(seen.doneLog);
     EXPECT_EQ(ReadFile(output), "older result");
   }
+}
+
+// A model on which Tesseract aborts (a cutoff table naming a class outside
+// its character set, put in by the real combine_tessdata after the real
+// combine): the self-check ends the checker, not this process, and says so.
+TEST_F(TrainJobTest, TheSelfCheckSurvivesAModelThatAbortsTesseract) {
+  const std::string real = fs::canonical(GLYPHWRIGHT_PROGRAM_DIR "/bin/combine_tessdata").string();
+  program.ReplaceTool("combine_tessdata",
+                      "'" + real +
+                          "' \"$@\" || exit $?\n"
+                          "printf 'no-such-class 20\\n' > tmp/tmp.bad.pffmtable\n"
+                          "exec '" +
+                          real +
+                          "' -o tmp/tmp.traineddata "
+                          "tmp/tmp.bad.pffmtable");
+  Run(Job(0, FontSamples("0123", {40})));
+  EXPECT_EQ(reporter.doneCode, 0) << SystemToUtf8(reporter.doneLog);
+  EXPECT_EQ(SystemToUtf8(SelfCheckNote(reporter.doneLog)),
+            "自检：Tesseract 读取训练结果时异常退出，未能自检。")
+      << SystemToUtf8(reporter.doneLog);
 }
 
 TEST_F(TrainJobTest, ClosingTheWindowStopsTheRunningToolAndEmptiesTmp) {

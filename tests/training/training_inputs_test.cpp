@@ -127,31 +127,36 @@ TEST(TrainingInputs, RowsBreakBeforeTheGapWouldReach1280) {
   }
 }
 
-TEST(TrainingInputs, EachRowIsAPageAsHighAsItsTallestGlyphWithGlyphsTopAligned) {
-  // Sorted by height; the 1250-wide glyph forces the tallest into a row of its own.
+TEST(TrainingInputs, EveryPageHasTheSameHeightAndBaseline) {
+  // The 1250-wide glyph takes a row of its own; the other two share the next.
   std::vector<TrainGlyph> glyphs = {Blank(1250, 40), Blank(10, 20), Blank(10, 30)};
+  glyphs[1].bottom = -5; // hangs 5 below the baseline
+  glyphs[2].bottom = 2;
   glyphs[1].pixels.back() = 1; // bottom-right cell of the 10 x 20 glyph
-  SortGlyphsByHeight(glyphs);
   const std::vector<GlyphRow> rows = LayoutRows(glyphs);
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[0].height, 30);
-  EXPECT_EQ(rows[1].height, 40);
+  for (const GlyphRow &row : rows) {
+    EXPECT_EQ(row.height, 40 + 5); // highest top to lowest bottom of all rows
+    EXPECT_EQ(row.baseline, 40);
+  }
   const TrainingImage image = ComposeTrainingImage(glyphs, rows);
   ASSERT_EQ(image.pages.size(), 2u);
-  EXPECT_EQ(image.pages[0].width, 60);
-  EXPECT_EQ(image.pages[0].height, 10 + 30 + 10);
-  EXPECT_EQ(image.pages[1].width, 1280);
-  EXPECT_EQ(image.pages[1].height, 10 + 40 + 10);
-  EXPECT_EQ(image.pages[0].pixels[std::size_t(10 + 19) * 60 + 10 + 9],
-            0); // top-aligned: row 19 of the row
-  EXPECT_EQ(std::count(image.pages[0].pixels.begin(), image.pages[0].pixels.end(), 0), 1);
+  EXPECT_EQ(image.pages[0].width, 1280);
+  EXPECT_EQ(image.pages[0].height, 10 + 45 + 10);
+  EXPECT_EQ(image.pages[1].width, 60);
+  EXPECT_EQ(image.pages[1].height, 10 + 45 + 10);
+  // Baseline at row 50: the hanging glyph's last row is 5 below it.
+  EXPECT_EQ(image.pages[1].pixels[std::size_t(50 + 4) * 60 + 10 + 9], 0);
+  EXPECT_EQ(std::count(image.pages[1].pixels.begin(), image.pages[1].pixels.end(), 0), 1);
   // Coordinates are the page's; the last field is the page.
-  EXPECT_EQ(image.boxText, "x 10 20 20 40 0\n"
-                           "x 30 10 40 40 0\n"
-                           "x 10 10 1260 50 1\n");
-  ASSERT_EQ(image.pages[1].glyphs.size(), 1u);
-  EXPECT_EQ(image.pages[1].glyphs[0].left, 10);
-  EXPECT_EQ(image.pages[1].glyphs[0].right, 1260);
+  EXPECT_EQ(image.boxText, "x 10 15 1260 55 0\n"
+                           "x 10 10 20 30 1\n"
+                           "x 30 17 40 47 1\n");
+  ASSERT_EQ(image.pages[0].glyphs.size(), 1u);
+  EXPECT_EQ(image.pages[0].glyphs[0].left, 10);
+  EXPECT_EQ(image.pages[0].glyphs[0].right, 1260);
+  EXPECT_EQ(image.pages[1].glyphs[0].bottom, -5);
+  EXPECT_EQ(image.pages[1].glyphs[1].height, 30);
 }
 
 // Frames of sizes that tell them apart, over several rows: every box line's
