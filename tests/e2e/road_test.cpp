@@ -36,7 +36,10 @@ TEST_F(Road, DeepTrainingOnAFloatBaseModelGivesAFileTheEngineReadsWith) {
   const std::string failure =
       MakeFloatBaseModel(window_->Samples(), "eng", program_->Scratch() + "model/");
   ASSERT_EQ(failure, "");
-  ASSERT_EQ(Train(1, 0, QStringLiteral("08-trained")), QStringLiteral("训练完成"));
+  // The box names the self-check after the good news; a network this small
+  // reads little of its own pages.
+  const QString done = Train(1, 0, QStringLiteral("08-trained"));
+  ASSERT_TRUE(done.startsWith(QStringLiteral("训练完成\n自检："))) << done.toStdString();
 
   // A network this small, trained this briefly, does not read exactly; what
   // holds is that the file loads for the LSTM engine and a test runs on it
