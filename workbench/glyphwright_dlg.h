@@ -15,6 +15,7 @@ class CSnapCipWnd;
 class OcrTestRunner;
 class QImage;
 class QMenu;
+class QUndoStack;
 class SettingsStore;
 class TrainCommands;
 
@@ -43,6 +44,9 @@ public:
   CSnapCipWnd *CaptureWindow() const { return captureWindow_; }
   OcrTestRunner *OcrTest() const { return ocrTest_; }
   TrainCommands *Training() const { return training_.get(); }
+  // The undo history of box edits and library changes (undo_commands.h
+  // says how to push onto it).
+  QUndoStack *UndoStack() const { return undoStack_; }
 
 protected:
   // The private messages of the other parts of the program, handled before
@@ -103,6 +107,8 @@ private:
   void RebinarizeWorkspace();
 
   void CentreOnScreen();
+  // The undo stack and its keys (undo_history.cpp).
+  void CreateUndoHistory();
 
   SettingsStore &settings_;
   MainWindowControls controls_;
@@ -114,4 +120,5 @@ private:
   CSnapCipWnd *captureWindow_ = nullptr;
   OcrTestRunner *ocrTest_ = nullptr;
   std::unique_ptr<TrainCommands> training_;
+  QUndoStack *undoStack_ = nullptr;
 };

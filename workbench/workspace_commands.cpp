@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QUndoStack>
 #include <filesystem>
 
 void CglyphwrightDlg::ConnectWorkspaceCommands() {
@@ -32,6 +33,19 @@ void CglyphwrightDlg::ConnectWorkspaceCommands() {
 bool CglyphwrightDlg::eventFilter(QObject *watched, QEvent *event) {
   // Enter in the label edit labels; it must not reach the dialog, whose
   // default button would open the capture window.
+  // Undo keys go to the window's history unless the edit has typing of its
+  // own to take back.
+  if (watched == controls_.label && event->type() == QEvent::ShortcutOverride) {
+    auto *key = static_cast<QKeyEvent *>(event);
+    const bool undoKey = key->matches(QKeySequence::Undo);
+    const bool redoKey = key->matches(QKeySequence::Redo) ||
+                         key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y);
+    if ((undoKey && !controls_.label->isUndoAvailable()) ||
+        (redoKey && !controls_.label->isRedoAvailable())) {
+      event->ignore();
+      return true;
+    }
+  }
   if (watched == controls_.label && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent *>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -62,6 +76,9 @@ void CglyphwrightDlg::OnLabelEnter() {
       }
     }
   }
+  // The typing was stored: Ctrl+Z now takes back the add, not the typing.
+  if (controls_.label->isUndoAvailable())
+    controls_.label->setText(controls_.label->text());
   // A known label is selected, so typing replaces it.
   controls_.label->setFocus();
   controls_.label->selectAll();
@@ -89,6 +106,7 @@ void CglyphwrightDlg::OnLabelInOrder() {
   CLineLabelDlg dialog(std::move(data), this);
   if (RunLineLabelDialog(dialog) != QDialog::Accepted)
     return;
+  // One step on the undo history, as the list writes it in one go.
   sampleList_->AddSamples(dialog.Pairs());
 }
 
@@ -122,6 +140,8 @@ bool CglyphwrightDlg::LoadImageFile(const QString &path) {
 
 void CglyphwrightDlg::PutImageIntoWorkspace(const QImage &image) {
   controls_.workspaceView->SetImage(image);
+  // The boxes of the last image mean nothing over this one.
+  undoStack_->clear();
   RebinarizeWorkspace();
 }
 

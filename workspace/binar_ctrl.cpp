@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "workspace/box_edits.h"
 #include "workspace/box_selected_event.h"
@@ -154,7 +155,7 @@ int CBinarCtrl::SplitGrid(int rowGap, int columnGap) {
   std::optional<std::vector<SegBox>> boxes = SplitGridBoxes(display_, rowGap, columnGap);
   if (!boxes)
     return -1;
-  ReplaceBoxes(std::move(*boxes));
+  ReplaceBoxes(std::move(*boxes), QStringLiteral("分割"));
   return 0;
 }
 
@@ -175,17 +176,19 @@ int CBinarCtrl::SplitDirect() {
     for (int i = 0; i < count; ++i)
       glyphs.push_back({found[4 * i], found[4 * i + 1], found[4 * i + 2], found[4 * i + 3]});
     ocFree(&found);
-    ReplaceBoxes(MakeSegBoxes(glyphs, mask->data(), whole.right, whole.bottom));
+    ReplaceBoxes(MakeSegBoxes(glyphs, mask->data(), whole.right, whole.bottom),
+                 QStringLiteral("直接分割"));
   } catch (const std::bad_alloc &) {
     ocFree(&found);
   }
   return 0;
 }
 
-void CBinarCtrl::ReplaceBoxes(std::vector<SegBox> boxes) {
+void CBinarCtrl::ReplaceBoxes(std::vector<SegBox> boxes, const QString &what) {
   // Whatever order a split finds them in, the list reads like the text.
   SortReadingOrder(boxes);
-  boxes_ = std::move(boxes);
+  std::vector<SegBox> before = std::exchange(boxes_, std::move(boxes));
+  Record(std::move(before), what);
   selected_ = -1;
   gesture_.Cancel();
   RebuildOutlines();

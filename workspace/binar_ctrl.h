@@ -26,6 +26,7 @@
 #include "workspace/seg_box.h"
 #include "workspace/view_geometry.h"
 
+class QAction;
 class QMenu;
 
 class CBinarCtrl : public QWidget {
@@ -89,6 +90,17 @@ public:
   // Merges the boxes into one.
   bool MergeBoxesAt(std::vector<int> indices);
 
+  // Undo: every change of the box list (a split or a box edit) is handed to
+  // the recorder with the list as it was before and a short name of the
+  // change; the list after it is boxes() by then.
+  using EditRecorder = std::function<void(std::vector<SegBox> before, const QString &what)>;
+  void SetEditRecorder(EditRecorder recorder) { editRecorder_ = std::move(recorder); }
+  // Puts a box list back as undo and redo do: outlines drawn, nothing
+  // selected, nothing recorded.
+  void RestoreBoxes(std::vector<SegBox> boxes);
+  // Undo and redo items for the context menu; the caller owns them.
+  void SetHistoryActions(QAction *undo, QAction *redo);
+
   // How many equal parts the user wants a box of `maxParts` pixel columns cut
   // into; 0 when cancelled. By default an input dialog; tests answer it.
   using PartsAsker = std::function<int(int maxParts)>;
@@ -122,14 +134,15 @@ signals:
 private:
   void ConvertShownToBuffers();
   void ShowDisplayBuffer();
-  void ReplaceBoxes(std::vector<SegBox> boxes);
+  void ReplaceBoxes(std::vector<SegBox> boxes, const QString &what);
+  void Record(std::vector<SegBox> before, const QString &what);
   bool LeftControlHeld(Qt::KeyboardModifiers modifiers) const;
   void ComposeBackBuffer();
   void DrawGesture(QPainter &painter) const;
   // The box list changed by an edit: the removed boxes out, the added ones
   // in, reading order kept, every outline drawn, the first added box
   // selected and reported.
-  void ApplyEdit(std::span<const int> removed, std::span<const SegBox> added);
+  void ApplyEdit(std::span<const int> removed, std::span<const SegBox> added, const QString &what);
   // Runs `edit` on the mask of the whole workspace; false without one.
   template <typename Edit> bool WithMask(Edit edit);
   void RebuildOutlines();
@@ -157,6 +170,9 @@ private:
   BoxGesture gesture_;
   QMenu *contextMenu_ = nullptr;
   PartsAsker partsAsker_;
+  EditRecorder editRecorder_;
+  QAction *undoAction_ = nullptr;
+  QAction *redoAction_ = nullptr;
 
   QImage backBuffer_;
   ViewZoom view_;
