@@ -1,5 +1,6 @@
 #include "workspace/binar_ctrl.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -277,8 +278,9 @@ void CBinarCtrl::mousePressEvent(QMouseEvent *event) {
   // Repainted on a miss as well, so a red outline never outlives its
   // selection on screen.
   update();
-  // Only a drag past a few pixels draws or merges; until then this is a
-  // plain click, which selects right away.
+  // Only a drag past the platform's start distance draws or merges; until
+  // then this is a plain click, which selects right away.
+  gesture_.SetDragDistance(QApplication::startDragDistance());
   gesture_.Press(at.x(), at.y(), point, hit, event->modifiers() & Qt::ShiftModifier);
   if (hit >= 0) {
     const SegBox &box = boxes_[std::size_t(hit)];

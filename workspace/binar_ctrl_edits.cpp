@@ -74,6 +74,14 @@ bool CBinarCtrl::AddDrawnBox(const PixelRect &dragged) {
     const std::optional<SegBox> box = DrawnBox(mask, dragged);
     if (!box)
       return false;
+    // A box drawn around a glyph that has one already: that one is meant.
+    // A second box on the same glyph would shift every label of a line.
+    const int same = SameOutline(boxes_, *box);
+    if (same >= 0) {
+      gesture_.Cancel();
+      SelectBox(same);
+      return true;
+    }
     ApplyEdit({}, std::span(&*box, 1), QStringLiteral("画框"));
     return true;
   });
@@ -123,6 +131,11 @@ bool CBinarCtrl::MergeBoxesAt(std::vector<int> indices) {
     const std::optional<SegBox> merged = MergeBoxes(mask, merging);
     if (!merged)
       return false;
+    // Pieces lying inside the merged box go with it: left alone they would
+    // stand as boxes of their own inside the glyph.
+    for (int inside : BoxesInside(boxes_, *merged))
+      if (std::find(indices.begin(), indices.end(), inside) == indices.end())
+        indices.push_back(inside);
     ApplyEdit(indices, std::span(&*merged, 1), QStringLiteral("合并框"));
     return true;
   });
