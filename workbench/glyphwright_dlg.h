@@ -86,6 +86,13 @@ private:
   // Enter in edit 1011: adds the sample as button 1012 does and moves on to
   // the next box of the workspace.
   void OnLabelEnter();
+  // Button 1012 and Enter: adds the current sample and says on the preview
+  // when an existing sample's label was replaced. False when it was not
+  // added (a message said why).
+  bool AddCurrentSample();
+  // The current sample came from a box, a list row or a deleted row: the
+  // workspace and the preview show which.
+  void OnCurrentSourceChanged();
   // "按顺序标注…": labels every box from one typed line.
   void OnLabelInOrder();
   // An image from a file or a capture: into the workspace, binarized at once.

@@ -9,6 +9,7 @@
 #include "workspace/binar_ctrl.h"
 #include "workspace/dot_matrix_bitmap.h"
 #include "workspace/seg_box.h"
+#include "workspace/show_ctrl.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -28,6 +29,42 @@ void CglyphwrightDlg::ConnectWorkspaceCommands() {
   connect(controls_.workspaceView, &CBinarCtrl::LabelInOrderRequested, this,
           [this] { OnLabelInOrder(); });
   controls_.label->installEventFilter(this);
+  connect(controls_.workspaceView, &CBinarCtrl::TypedToLabel, this, [this](const QString &text) {
+    controls_.label->setText(text);
+    controls_.label->setFocus(Qt::OtherFocusReason);
+  });
+}
+
+bool CglyphwrightDlg::AddCurrentSample() {
+  controls_.previewView->SetNotice(QString());
+  if (!sampleList_->OnAddSample())
+    return false;
+  // Two glyphs with the same bitmap are one sample: say so when the second
+  // takes the first one's place.
+  const QString replaced = sampleList_->ReplacedLabel();
+  if (!replaced.isEmpty())
+    controls_.previewView->SetNotice(QStringLiteral("此字形原标注为「%1」，已改为「%2」")
+                                         .arg(replaced, controls_.label->text()));
+  return true;
+}
+
+void CglyphwrightDlg::OnCurrentSourceChanged() {
+  QString caption;
+  switch (sampleList_->CurrentSource()) {
+  case CSampleList::Source::ListRow:
+    caption = QStringLiteral("样本库中的样本");
+    break;
+  case CSampleList::Source::Deleted:
+    caption = QStringLiteral("已删除的样本");
+    break;
+  case CSampleList::Source::Box:
+  case CSampleList::Source::None:
+    break;
+  }
+  // Only one thing is current: a red box would claim Enter labels it.
+  if (!caption.isEmpty())
+    controls_.workspaceView->ClearSelection();
+  controls_.previewView->SetCaption(caption);
 }
 
 bool CglyphwrightDlg::eventFilter(QObject *watched, QEvent *event) {
@@ -60,11 +97,13 @@ void CglyphwrightDlg::OnLabelEnter() {
   CBinarCtrl *view = controls_.workspaceView;
   const std::vector<SegBox> &boxes = view->boxes();
   const int selected = view->selectedIndex();
-  // Moves on only from the box just labelled: after a list row was chosen,
-  // the workspace's selection is not what Enter added.
-  const bool fromBox = selected >= 0 && QString::fromLatin1(boxes[std::size_t(selected)].data) ==
-                                            sampleList_->CurrentSample();
-  if (!sampleList_->OnAddSample())
+  // Moves on only from the box just labelled: a sample from the list is
+  // labelled where it is.
+  const bool fromBox =
+      sampleList_->CurrentSource() == CSampleList::Source::Box && selected >= 0 &&
+      QString::fromLatin1(boxes[std::size_t(selected)].data) == sampleList_->CurrentSample();
+  // A failed add (a message said why) keeps the box, so nothing is skipped.
+  if (!AddCurrentSample())
     return;
   if (fromBox) {
     // The next box that can be a sample; after the last one the selection

@@ -317,7 +317,23 @@ void CBinarCtrl::mouseReleaseEvent(QMouseEvent *event) {
   event->accept();
 }
 
+void CBinarCtrl::ClearSelection() {
+  selected_ = -1;
+  selectedOutline_.clear();
+  update();
+}
+
 void CBinarCtrl::keyPressEvent(QKeyEvent *event) {
+  // Typing over a selected box labels it: the key goes to the label edit.
+  // Delete, Esc, arrows and shortcuts keep their meaning here.
+  const QString text = event->text();
+  const bool command =
+      event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  if (selected_ >= 0 && !command && !text.isEmpty() && text.at(0).isPrint()) {
+    emit TypedToLabel(text);
+    event->accept();
+    return;
+  }
   if (event->key() == Qt::Key_Delete && selected_ >= 0) {
     DeleteBox(selected_);
     event->accept();

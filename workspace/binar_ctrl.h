@@ -72,6 +72,9 @@ public:
   // Selects a box as a click on it does: red outline, reported to the main
   // window. False (nothing changes) for an index outside the list.
   bool SelectBox(int index);
+  // No box is drawn as selected any more (the current sample came from
+  // elsewhere); nothing is reported.
+  void ClearSelection();
   // The box selected last by a click, SelectBox or an edit; -1 for none
   // (also after a miss, a split, a new image or cleared outlines).
   int selectedIndex() const { return selected_; }
@@ -130,6 +133,9 @@ signals:
   // "按顺序标注…" was chosen on the workspace's menu: the main window opens
   // the line-labelling dialog over the boxes.
   void LabelInOrderRequested();
+  // A printable key was typed while a box is selected: the main window puts
+  // it into the label edit and the focus with it, so no key is lost.
+  void TypedToLabel(const QString &text);
 
 private:
   void ConvertShownToBuffers();

@@ -24,6 +24,16 @@ protected:
   }
 
   QLineEdit &Label() { return Get<QLineEdit>(1011); }
+  CShowCtrl &Preview() { return Get<CShowCtrl>(1016); }
+  // Pixels of the selected box's red outline on screen.
+  int RedPixels() {
+    const QImage shown = Workspace().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int red = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x)
+        red += shown.pixel(x, y) == 0xFFFF0000;
+    return red;
+  }
   // The user clicks into the edit, types and presses a key.
   void TypeAndPress(const QString &text, Qt::Key key = Qt::Key_Return) {
     Label().setFocus();
@@ -109,17 +119,94 @@ TEST_F(LabellingTest, EnterThatCannotAddGivesTheMessageAndStays) {
   }
 }
 
-TEST_F(LabellingTest, AfterAListRowEnterRelabelsWithoutMovingTheBoxSelection) {
+TEST_F(LabellingTest, AfterAListRowEnterRelabelsThatRowAndNoBoxIsShownSelected) {
   Open();
   OpenAndSplit();
   ChooseLibraryOfBothBoxes();
   ClickBox(0);
+  EXPECT_EQ(Preview().caption(), "");
+  ASSERT_GT(RedPixels(), 0);
   ClickRow(RowOf(QStringLiteral("b"))); // the current sample is now box 1's
+  EXPECT_EQ(Workspace().selectedIndex(), -1);
+  EXPECT_EQ(RedPixels(), 0);
+  EXPECT_EQ(Preview().caption(), "样本库中的样本");
   Label().clear();
   TypeAndPress(QStringLiteral("z"));
   EXPECT_EQ(Stored(1), "z");
   EXPECT_EQ(Stored(0), "a");
+  EXPECT_EQ(Workspace().selectedIndex(), -1) << "Enter moved to a box";
+  // A box click makes a box current again.
+  ClickBox(0);
   EXPECT_EQ(Workspace().selectedIndex(), 0);
+  EXPECT_EQ(Preview().caption(), "");
+}
+
+TEST_F(LabellingTest, AfterADeleteEnterAddsTheDeletedSampleAgain) {
+  Open();
+  OpenAndSplit();
+  ChooseLibraryOfBothBoxes();
+  ClickBox(0);
+  const int row = RowOf(QStringLiteral("b"));
+  RightClickRow(row);
+  dialog_->SampleList()->PopupMenu()->hide();
+  dialog_->SampleList()->OnDeleteSample();
+  ASSERT_EQ(Stored(1), "<none>");
+  EXPECT_EQ(Preview().caption(), "已删除的样本");
+  EXPECT_EQ(Workspace().selectedIndex(), -1);
+  Label().selectAll();
+  TypeAndPress(QStringLiteral("B"));
+  EXPECT_EQ(Stored(1), "B");
+  EXPECT_EQ(Stored(0), "a");
+  EXPECT_EQ(FileStore(), dialog_->Samples());
+  EXPECT_EQ(Preview().caption(), "样本库中的样本");
+}
+
+TEST_F(LabellingTest, TypingOverASelectedBoxGoesToTheLabelEdit) {
+  OpenWithEmptyLibrary();
+  ClickBox(0);
+  ASSERT_EQ(dialog_->focusWidget(), &Workspace());
+  QTest::keyClick(&Workspace(), Qt::Key_Q);
+  EXPECT_EQ(Label().text(), "q");
+  EXPECT_EQ(dialog_->focusWidget(), &Label());
+  QTest::keyClick(&Label(), Qt::Key_Return);
+  EXPECT_EQ(Stored(0), "q");
+  // Arrows and Esc keep to the view; Delete still removes the box.
+  ClickBox(1);
+  for (Qt::Key key : {Qt::Key_Left, Qt::Key_Escape})
+    QTest::keyClick(&Workspace(), key);
+  EXPECT_EQ(dialog_->focusWidget(), &Workspace());
+  QTest::keyClick(&Workspace(), Qt::Key_Delete);
+  EXPECT_EQ(Workspace().boxes().size(), 1u);
+}
+
+TEST_F(LabellingTest, AFailedSaveKeepsEnterOnTheSameBox) {
+  OpenWithEmptyLibrary();
+  // The safe writer's temporary name is taken by a directory.
+  std::filesystem::create_directory(dir_.File("samples.txt.tmp"));
+  ClickBox(0);
+  TypeAndPress(QStringLiteral("a"));
+  EXPECT_EQ(dialog_->messages.size(), 1);
+  EXPECT_EQ(Workspace().selectedIndex(), 0);
+  EXPECT_EQ(Label().text(), "a");
+  EXPECT_TRUE(dialog_->Samples().empty());
+  EXPECT_EQ(List().rowCount(), 0);
+}
+
+TEST_F(LabellingTest, RelabellingAnExistingSampleSaysWhatItReplaced) {
+  Open();
+  OpenAndSplit();
+  ChooseLibraryOfBothBoxes();
+  ClickBox(0);
+  Label().selectAll();
+  QTest::keyClicks(&Label(), QStringLiteral("I"));
+  Click(1012);
+  EXPECT_EQ(Stored(0), "I");
+  EXPECT_EQ(Preview().notice(), "此字形原标注为「a」，已改为「I」");
+  EXPECT_TRUE(dialog_->messages.isEmpty()) << "the notice is not a message box";
+  // A new sample, or the same label again, replaces nothing.
+  ClickBox(0);
+  Click(1012);
+  EXPECT_EQ(Preview().notice(), "");
 }
 
 TEST_F(LabellingTest, EnterElsewhereStillPressesTheDefaultButton) {
