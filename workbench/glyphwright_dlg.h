@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QString>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CLineLabelDlg;
 class CSampleList;
@@ -128,4 +130,7 @@ private:
   OcrTestRunner *ocrTest_ = nullptr;
   std::unique_ptr<TrainCommands> training_;
   QUndoStack *undoStack_ = nullptr;
+  // The line typed last in "按顺序标注…" and the boxes it was for.
+  std::vector<std::string> lastLineBoxes_;
+  QString lastLineText_;
 };

@@ -142,8 +142,18 @@ void CglyphwrightDlg::OnLabelInOrder() {
   data.reserve(boxes.size());
   for (const SegBox &box : boxes)
     data.push_back(box.data);
-  CLineLabelDlg dialog(std::move(data), this);
-  if (RunLineLabelDialog(dialog) != QDialog::Accepted)
+  // The line typed last for these same boxes comes back, so a cancelled or
+  // corrected line need not be typed again.
+  const QString typed = data == lastLineBoxes_ ? lastLineText_ : QString();
+  CLineLabelDlg dialog(data, typed, this);
+  CBinarCtrl *view = controls_.workspaceView;
+  connect(&dialog, &CLineLabelDlg::BoxCharactersChanged, view, &CBinarCtrl::SetBoxCaptions);
+  view->SetBoxCaptions(dialog.BoxCharacters());
+  const int result = RunLineLabelDialog(dialog);
+  view->SetBoxCaptions({});
+  lastLineBoxes_ = std::move(data);
+  lastLineText_ = dialog.TextEdit()->text();
+  if (result != QDialog::Accepted || !dialog.CanLabel())
     return;
   // One step on the undo history, as the list writes it in one go.
   sampleList_->AddSamples(dialog.Pairs());

@@ -236,6 +236,34 @@ void CBinarCtrl::ComposeBackBuffer() {
   painter.setPen(QPen(kSelectedOutline, 1.0));
   painter.drawPath(selectedOutline_);
   DrawGesture(painter);
+  DrawCaptions(painter);
+}
+
+void CBinarCtrl::SetBoxCaptions(std::vector<QString> captions) {
+  captions_ = std::move(captions);
+  update();
+}
+
+void CBinarCtrl::DrawCaptions(QPainter &painter) const {
+  if (captions_.empty())
+    return;
+  QFont font = painter.font();
+  font.setPixelSize(12);
+  painter.setFont(font);
+  const QFontMetrics metrics(font);
+  for (std::size_t i = 0; i < boxes_.size() && i < captions_.size(); ++i) {
+    const SegBox &box = boxes_[i];
+    const bool missing = captions_[i].isEmpty();
+    const QString text = missing ? QString(QChar(kNoCaptionMark)) : captions_[i];
+    // Above the box, or inside its top when there is no room above.
+    QRect band(box.x, box.y - metrics.height(), metrics.horizontalAdvance(text) + 2,
+               metrics.height());
+    if (band.top() < 0)
+      band.moveTop(std::max(box.y, 0));
+    painter.fillRect(band, QColor(0, 0, 0x60));
+    painter.setPen(missing ? QColor(0xFF, 0x60, 0x60) : QColor(0xFF, 0xFF, 0x40));
+    painter.drawText(band, Qt::AlignCenter, text);
+  }
 }
 
 void CBinarCtrl::DrawGesture(QPainter &painter) const {

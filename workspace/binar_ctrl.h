@@ -93,6 +93,14 @@ public:
   // Merges the boxes into one.
   bool MergeBoxesAt(std::vector<int> indices);
 
+  // While a line is labelled: the character each box will get, drawn by
+  // the box (a mark where a box gets none), so every pairing can be
+  // checked. One entry per box in list order; an empty vector shows none.
+  void SetBoxCaptions(std::vector<QString> captions);
+  const std::vector<QString> &boxCaptions() const { return captions_; }
+  // What a box without a character shows.
+  static constexpr char16_t kNoCaptionMark = u'\u2715'; // ✕
+
   // Undo: every change of the box list (a split or a box edit) is handed to
   // the recorder with the list as it was before and a short name of the
   // change; the list after it is boxes() by then.
@@ -145,6 +153,7 @@ private:
   bool LeftControlHeld(Qt::KeyboardModifiers modifiers) const;
   void ComposeBackBuffer();
   void DrawGesture(QPainter &painter) const;
+  void DrawCaptions(QPainter &painter) const;
   // The box list changed by an edit: the removed boxes out, the added ones
   // in, reading order kept, every outline drawn, the first added box
   // selected and reported.
@@ -177,6 +186,7 @@ private:
   QMenu *contextMenu_ = nullptr;
   PartsAsker partsAsker_;
   EditRecorder editRecorder_;
+  std::vector<QString> captions_;
   QAction *undoAction_ = nullptr;
   QAction *redoAction_ = nullptr;
 

@@ -6,9 +6,12 @@
 #include "samples/line_label_dlg.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 
 namespace {
 
@@ -226,8 +229,9 @@ TEST_F(LabellingTest, EnterElsewhereStillPressesTheDefaultButton) {
 class LineLabellingTest : public LabellingTest {
 protected:
   // Right-click on the workspace, "按顺序标注…", the dialog answered by
-  // typing `text` and pressing OK (or Cancel).
-  void LabelInOrder(const QString &text, bool ok = true) {
+  // typing `text`, ticking "只标注前 N 个框" when `firstOnly`, and pressing
+  // OK (a disabled OK does nothing; the dialog is then cancelled) or Cancel.
+  void LabelInOrder(const QString &text, bool ok = true, bool firstOnly = false) {
     const QPoint at(35, 15);
     QContextMenuEvent request(QContextMenuEvent::Mouse, at, Workspace().mapToGlobal(at));
     QCoreApplication::sendEvent(&Workspace(), &request);
@@ -237,17 +241,31 @@ protected:
     dialogShown_ = false;
     dialog_->onLineLabelDialog = [&](CLineLabelDlg &dialog) {
       dialogShown_ = true;
+      startText_ = dialog.TextEdit()->text();
+      dialog.TextEdit()->selectAll();
       dialog.TextEdit()->insert(text); // as an input method commits it
       countText_ = dialog.CountText();
-      for (int i = 0; i < 2; ++i)
-        shownCharacters_[i] =
-            dialog.findChild<QLabel *>(QStringLiteral("lineCharacter%1").arg(i))->text();
-      return ok ? QDialog::Accepted : QDialog::Rejected;
+      for (int i = 0; i < 2; ++i) {
+        const auto *shown = dialog.findChild<QLabel *>(QStringLiteral("lineCharacter%1").arg(i));
+        shownCharacters_[i] = shown ? shown->text() : QString();
+      }
+      QPushButton *okButton = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+      okEnabled_ = okButton->isEnabled();
+      if (firstOnly)
+        dialog.FirstOnlyBox()->click();
+      captions_ = Workspace().boxCaptions();
+      if (!ok)
+        return int(QDialog::Rejected);
+      okButton->click();
+      return dialog.result();
     };
     menu->findChild<QAction *>(QStringLiteral("labelInOrder"))->trigger();
   }
 
   bool dialogShown_ = false;
+  bool okEnabled_ = false; // before any box was ticked
+  QString startText_;
+  std::vector<QString> captions_; // on the workspace while the dialog was up
   QString countText_;
   QString shownCharacters_[2];
 };
@@ -263,13 +281,15 @@ TEST_F(LineLabellingTest, PairsTheTypedCharactersWithTheBoxesInReadingOrder) {
   const Case kCases[] = {
       {"as many as boxes", "甲乙", "2 个字，2 个框", "甲", "乙", "甲", "乙"},
       {"spaces ignored", " a\u3000 b ", "2 个字，2 个框", "a", "b", "a", "b"},
-      {"too few", "a", "1 个字，2 个框：字比框少，只标注前 1 个框", "a", "<none>", "a", ""},
-      {"too many", "abc", "3 个字，2 个框：字比框多，多出的 1 个字不会用到", "a", "b", "a", "b"},
+      {"too few, first box chosen", "a", "1 个字，2 个框：字比框少，只标注前 1 个框", "a", "<none>",
+       "a", ""},
+      {"too many, first boxes chosen", "abc", "3 个字，2 个框：字比框多，多出的 1 个字不会用到",
+       "a", "b", "a", "b"},
   };
   for (const Case &c : kCases) {
     SCOPED_TRACE(c.name);
     OpenWithEmptyLibrary();
-    LabelInOrder(QString::fromUtf8(c.typed));
+    LabelInOrder(QString::fromUtf8(c.typed), true, true);
     ASSERT_TRUE(dialogShown_);
     EXPECT_EQ(countText_, QString::fromUtf8(c.count));
     EXPECT_EQ(shownCharacters_[0], QString::fromUtf8(c.shown0));
@@ -279,6 +299,41 @@ TEST_F(LineLabellingTest, PairsTheTypedCharactersWithTheBoxesInReadingOrder) {
     EXPECT_EQ(FileStore(), dialog_->Samples());
     EXPECT_TRUE(dialog_->messages.isEmpty());
   }
+}
+
+TEST_F(LineLabellingTest, EveryBoxShowsItsCharacterOnTheWorkspaceWhileTheDialogIsUp) {
+  OpenWithEmptyLibrary();
+  LabelInOrder(QStringLiteral("甲乙"));
+  EXPECT_EQ(captions_, (std::vector<QString>{QStringLiteral("甲"), QStringLiteral("乙")}));
+  EXPECT_TRUE(Workspace().boxCaptions().empty()) << "left on the workspace after the dialog";
+  // A box without a character is marked, not left blank.
+  LabelInOrder(QStringLiteral("x"), false);
+  EXPECT_EQ(captions_, (std::vector<QString>{QStringLiteral("x"), QString()}));
+}
+
+TEST_F(LineLabellingTest, DifferentCountsNeedTheChoiceOfTheFirstBoxes) {
+  for (const char *typed : {"a", "abc"}) {
+    SCOPED_TRACE(typed);
+    OpenWithEmptyLibrary();
+    LabelInOrder(QString::fromUtf8(typed));
+    EXPECT_FALSE(okEnabled_);
+    EXPECT_TRUE(dialog_->Samples().empty());
+    EXPECT_EQ(List().rowCount(), 0);
+  }
+  OpenWithEmptyLibrary();
+  LabelInOrder(QStringLiteral("ab"));
+  EXPECT_TRUE(okEnabled_);
+}
+
+TEST_F(LineLabellingTest, TheLastTypedLineComesBackForTheSameBoxes) {
+  OpenWithEmptyLibrary();
+  LabelInOrder(QStringLiteral("ab"), false);
+  LabelInOrder(QStringLiteral("ab"));
+  EXPECT_EQ(startText_, "ab");
+  // Other boxes: the line starts empty.
+  ASSERT_TRUE(Workspace().DeleteBox(1));
+  LabelInOrder(QStringLiteral("a"));
+  EXPECT_EQ(startText_, "");
 }
 
 TEST_F(LineLabellingTest, FollowsTheUsualRulesForSamplesAlreadyInTheLibrary) {
