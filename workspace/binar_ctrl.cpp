@@ -58,6 +58,11 @@ CBinarCtrl::CBinarCtrl(QWidget *parent) : QWidget(parent) {
   // Every pixel is painted here; nothing is erased first, so nothing flickers.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::ClickFocus);
+  // The zoom and the box gestures are found nowhere else on screen.
+  setToolTip(QStringLiteral("左 Ctrl + 滚轮：放大/缩小\n"
+                            "单击：选中框，直接打字即标注；Delete：删除框\n"
+                            "拖动（或按住 Shift 拖动）：画框；从框上拖过其他框：合并\n"
+                            "右键：拆分、合并、删除、按顺序标注、撤销/重做（Ctrl+Z / Ctrl+Y）"));
   QCoreApplication::instance()->installEventFilter(this);
 }
 

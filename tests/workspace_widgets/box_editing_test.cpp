@@ -248,6 +248,11 @@ TEST_F(BoxEditingTest, DeleteKeyRemovesTheSelectedBoxOnly) {
   EXPECT_EQ(Outlines().size(), 2u);
 }
 
+TEST_F(BoxEditingTest, TheTooltipTellsHowToZoomAndEdit) {
+  for (const char *told : {"Ctrl + 滚轮", "Shift", "合并", "Ctrl+Z"})
+    EXPECT_TRUE(view_->toolTip().contains(QString::fromUtf8(told))) << told;
+}
+
 TEST_F(BoxEditingTest, EditsFollowTheZoom) {
   SendKey(*view_, QEvent::KeyPress, 0xffe3);
   SendWheel(*view_, {0, 0}, 120, Qt::ControlModifier);
