@@ -124,6 +124,10 @@ void CSampleList::SetPathChooser(PathChooser chooser) {
   pathChooser_ = std::move(chooser);
 }
 
+void CSampleList::SetChangeSink(ChangeSink sink) {
+  changeSink_ = std::move(sink);
+}
+
 void CSampleList::Tell(const QString &text) {
   if (messageSink_)
     messageSink_(text);
@@ -205,8 +209,18 @@ bool CSampleList::OnAddSample() {
     Tell(QStringLiteral("文字内容不能为空"));
     return false;
   }
-  PutSample(currentKey_, label);
-  SaveSampleFile();
+  replacedLabel_.clear();
+  const auto known = store_.find(currentKey_);
+  const QString before = known != store_.end() ? FromSystem(known->second) : QString();
+  StoreChange change;
+  PutSample(currentKey_, label, change);
+  if (!Commit(std::move(change), QStringLiteral("添加样本")))
+    return false;
+  if (!before.isEmpty() && before != label)
+    replacedLabel_ = before;
+  // The row deleted a moment ago is back in the library.
+  if (source_ == Source::Deleted)
+    SetSource(Source::ListRow);
   return true;
 }
 
@@ -215,35 +229,93 @@ bool CSampleList::AddSamples(const std::vector<std::pair<QString, QString>> &sam
     Tell(QStringLiteral("请先设置样本要保存的位置"));
     return false;
   }
+  StoreChange change;
   for (const auto &[data, label] : samples)
     if (!data.isEmpty() && !label.isEmpty())
-      PutSample(ToSystem(data), label);
-  SaveSampleFile();
+      PutSample(ToSystem(data), label, change);
+  return Commit(std::move(change), QStringLiteral("按顺序标注"));
+}
+
+void CSampleList::PutSample(const std::string &key, const QString &label, StoreChange &change) {
+  const std::string stored = ToSystem(label);
+  const bool known = store_.contains(key);
+  const int row = known ? RowOfKey(key) : 0;
+  change.RecordPut(store_, key, stored, row);
+  if (!known)
+    AddRowOnTop(label, key);
+  else if (row >= 0)
+    list_->setItem(row, 0, ReadOnlyItem(label));
+  store_.insert_or_assign(key, stored);
+}
+
+int CSampleList::RowOfKey(const std::string &key) const {
+  for (int row = 0; row < list_->rowCount(); ++row)
+    if (RowKey(list_, row) == key)
+      return row;
+  return -1;
+}
+
+void CSampleList::FollowChange(const StoreChange &change, bool forward) {
+  for (const RowAction &action : ApplyStoreChange(change, store_, forward)) {
+    switch (action.edit) {
+    case RowEdit::Insert:
+      list_->insertRow(action.row);
+      list_->setItem(action.row, 0, ReadOnlyItem(FromSystem(*action.label)));
+      list_->setItem(action.row, 1, DataItem(*action.key));
+      break;
+    case RowEdit::Remove:
+      list_->removeRow(action.row);
+      break;
+    case RowEdit::Relabel:
+      list_->setItem(action.row, 0, ReadOnlyItem(FromSystem(*action.label)));
+      break;
+    }
+  }
+}
+
+bool CSampleList::Commit(StoreChange change, const QString &what) {
+  if (change.empty())
+    return SaveSampleFile(); // nothing to undo, but the file is written as ever
+  if (!SaveSampleFile()) {
+    FollowChange(change, false);
+    return false;
+  }
+  if (changeSink_)
+    changeSink_(std::move(change), what);
   return true;
 }
 
-void CSampleList::PutSample(std::string key, const QString &label) {
-  if (!store_.contains(key)) {
-    AddRowOnTop(label, key);
-  } else {
-    for (int row = 0; row < list_->rowCount(); ++row) {
-      if (RowKey(list_, row) == key) {
-        list_->setItem(row, 0, ReadOnlyItem(label));
-        break;
-      }
-    }
-  }
-  store_.insert_or_assign(std::move(key), ToSystem(label));
+bool CSampleList::ApplyChange(const StoreChange &change, bool forward) {
+  FollowChange(change, forward);
+  // The current sample may have left the library or come back to it.
+  if (!currentKey_.empty() && (source_ == Source::ListRow || source_ == Source::Deleted))
+    SetSource(store_.contains(currentKey_) ? Source::ListRow : Source::Deleted);
+  if (samplePath_->text().isEmpty())
+    return true;
+  return SaveSampleFile();
+}
+
+void CSampleList::SetSource(Source source) {
+  if (source_ == source)
+    return;
+  source_ = source;
+  emit CurrentSourceChanged();
 }
 
 void CSampleList::OnDeleteSample() {
   const int row = FirstSelectedRow();
   if (row < 0)
     return;
-  store_.erase(RowKey(list_, row));
+  const std::string key = RowKey(list_, row);
+  StoreChange change;
+  change.RecordErase(store_, key, row);
+  store_.erase(key);
   list_->removeRow(row);
-  if (!samplePath_->text().isEmpty())
-    SaveSampleFile();
+  if (key == currentKey_)
+    SetSource(Source::Deleted);
+  if (!samplePath_->text().isEmpty() && !Commit(std::move(change), QStringLiteral("删除样本")) &&
+      key == currentKey_)
+    SetSource(Source::ListRow); // the row is back
 }
 
 void CSampleList::OnSampleListClick() {
@@ -261,14 +333,17 @@ void CSampleList::ShowSelectedSample() {
   if (row < 0)
     return;
   const QString label = CellText(list_, row, 0);
-  if (Preview(RowKey(list_, row), CellText(list_, row, 1)))
+  if (Preview(RowKey(list_, row), CellText(list_, row, 1))) {
     label_->setText(label);
+    SetSource(Source::ListRow);
+  }
 }
 
 bool CSampleList::OnBoxSelected(const QString &data) {
   const std::string key = ToSystem(data);
   if (!Preview(key, data))
     return false;
+  SetSource(Source::Box);
   const auto found = store_.find(key);
   label_->setText(found != store_.end() ? FromSystem(found->second) : QString());
   return true;
@@ -303,16 +378,19 @@ void CSampleList::AddRowOnTop(const QString &label, const std::string &key) {
   list_->setItem(0, 1, DataItem(key));
 }
 
-void CSampleList::SaveSampleFile() {
+bool CSampleList::SaveSampleFile() {
   const QString shownPath = samplePath_->text();
   const std::string path = FileSystemPath(shownPath);
   if (keepBeforeWrite_.contains(path)) {
     if (QFile::exists(shownPath) && !BackUpFile(path)) {
       Tell(QStringLiteral("无法备份样本文件“%1”，为保护原文件，这次没有写入。").arg(shownPath));
-      return;
+      return false;
     }
     keepBeforeWrite_.erase(path);
   }
-  if (!WriteSampleFile(path, store_))
+  if (!WriteSampleFile(path, store_)) {
     Tell(QStringLiteral("无法写入样本文件“%1”，原文件保持不变。").arg(shownPath));
+    return false;
+  }
+  return true;
 }

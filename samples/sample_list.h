@@ -7,6 +7,7 @@
 // buttons 3 and 1012 and the workspace's box selection. Clicks and right
 // clicks on the list, and the popup menu, are handled here.
 #include "samples/sample_store.h"
+#include "samples/store_change.h"
 
 #include <QImage>
 #include <QObject>
@@ -43,6 +44,20 @@ public:
   using PathChooser = std::function<QString()>;
   void SetPathChooser(PathChooser chooser);
 
+  // Undo: every change of the library made here that reached the file is
+  // handed to this sink with a short name of what it did; the main window
+  // pushes it onto its undo stack. A change whose file write failed is
+  // taken back from store and list instead, so they keep agreeing with the
+  // file, and is not reported.
+  using ChangeSink = std::function<void(StoreChange change, const QString &what)>;
+  void SetChangeSink(ChangeSink sink);
+  // Redoes (`forward`) or undoes a change reported by the sink: store and
+  // list follow it, rows back at their positions, and the whole store is
+  // written to the file of edit 1008 through the safe writer. False when the
+  // write failed (the user was told; store and list keep the change, so a
+  // later write catches the file up).
+  bool ApplyChange(const StoreChange &change, bool forward);
+
   // Fills store and list from the file of edit 1008. No path, or a file that
   // is missing, unreadable or empty, leaves both as they are.
   void ReloadSampleList();
@@ -50,6 +65,7 @@ public:
   void OnChooseSampleFile();
   // Button 1012: adds the current sample with the label of edit 1011, or
   // relabels it, and writes the file. False when a message stopped it.
+  // A failed write takes the change back and gives false as well.
   bool OnAddSample();
   // Adds or relabels each (data string, label) as button 1012 does, then
   // writes the file once. Pairs with an empty string are skipped. Without a
@@ -75,6 +91,14 @@ public:
 
   // The data string of the box or row previewed last; empty until then.
   const QString &CurrentSample() const { return currentSample_; }
+  // Where the current sample came from: a box of the workspace, a row of
+  // the list, or a row since deleted (it stays current and 1012 adds it
+  // again).
+  enum class Source { None, Box, ListRow, Deleted };
+  Source CurrentSource() const { return source_; }
+  // The label the last add replaced on an existing sample (system code page
+  // converted); empty when the last add gave a new sample or the same label.
+  const QString &ReplacedLabel() const { return replacedLabel_; }
   // Menu 129, with its single item 32772 "删除".
   QMenu *PopupMenu() const { return popupMenu_; }
 
@@ -87,6 +111,8 @@ signals:
   // The preview (control 1016) should show this picture of the current
   // sample.
   void PreviewChanged(const QImage &bitmap);
+  // The current sample's source changed (a row click, a delete, a box).
+  void CurrentSourceChanged();
 
 private:
   int FirstSelectedRow() const;
@@ -95,11 +121,19 @@ private:
   bool Preview(const std::string &key, const QString &data);
   void AddRowOnTop(const QString &label, const std::string &key);
   // Store and list get the sample under its store key (a new row on top) or
-  // its new label.
-  void PutSample(std::string key, const QString &label);
+  // its new label; the step goes into `change`.
+  void PutSample(const std::string &key, const QString &label, StoreChange &change);
+  // Store and list follow a change one way, without writing.
+  void FollowChange(const StoreChange &change, bool forward);
+  // Writes `change` out: reported to the sink when the file took it, taken
+  // back otherwise. False then.
+  bool Commit(StoreChange change, const QString &what);
+  int RowOfKey(const std::string &key) const;
+  void SetSource(Source source);
   // Writes the whole store to the file of edit 1008, first copying a file
-  // that the rewrite would lose data of. Failures are told to the user.
-  void SaveSampleFile();
+  // that the rewrite would lose data of. Failures are told to the user and
+  // give false.
+  bool SaveSampleFile();
   void Tell(const QString &text);
   QString DefaultPathChooser();
 
@@ -111,6 +145,9 @@ private:
   QMenu *popupMenu_;
   MessageSink messageSink_;
   PathChooser pathChooser_;
+  ChangeSink changeSink_;
+  Source source_ = Source::None;
+  QString replacedLabel_;
   QString currentSample_;
   std::string currentKey_; // currentSample_ as the store has it
   QSize previewSize_;      // invalid: the pictures' own default limit

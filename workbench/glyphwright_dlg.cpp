@@ -95,6 +95,7 @@ CglyphwrightDlg::CglyphwrightDlg(SettingsStore &settings, QWidget *parent)
   controls_ = BuildMainWindowControls(this);
   systemMenu_ = new QMenu(this);
   CreateSubsystemPanels();
+  CreateUndoHistory();
   OnInitDialog();
   ConnectControls();
 }
@@ -203,7 +204,6 @@ void CglyphwrightDlg::OnMethodChanged(int method) {
   RebinarizeWorkspace();
   controls_.methodType->setText(QString::number(ThresholdTypeForMethod(method)));
 }
-
 
 void CglyphwrightDlg::OnSysCommand(int commandId) {
   if (IsAboutCommand(commandId))

@@ -8,6 +8,8 @@
 #include <QDialog>
 #include <QString>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CLineLabelDlg;
 class CSampleList;
@@ -15,6 +17,7 @@ class CSnapCipWnd;
 class OcrTestRunner;
 class QImage;
 class QMenu;
+class QUndoStack;
 class SettingsStore;
 class TrainCommands;
 
@@ -43,6 +46,9 @@ public:
   CSnapCipWnd *CaptureWindow() const { return captureWindow_; }
   OcrTestRunner *OcrTest() const { return ocrTest_; }
   TrainCommands *Training() const { return training_.get(); }
+  // The undo history of box edits and library changes (undo_commands.h
+  // says how to push onto it).
+  QUndoStack *UndoStack() const { return undoStack_; }
 
 protected:
   // The private messages of the other parts of the program, handled before
@@ -82,6 +88,13 @@ private:
   // Enter in edit 1011: adds the sample as button 1012 does and moves on to
   // the next box of the workspace.
   void OnLabelEnter();
+  // Button 1012 and Enter: adds the current sample and says on the preview
+  // when an existing sample's label was replaced. False when it was not
+  // added (a message said why).
+  bool AddCurrentSample();
+  // The current sample came from a box, a list row or a deleted row: the
+  // workspace and the preview show which.
+  void OnCurrentSourceChanged();
   // "按顺序标注…": labels every box from one typed line.
   void OnLabelInOrder();
   // An image from a file or a capture: into the workspace, binarized at once.
@@ -103,6 +116,8 @@ private:
   void RebinarizeWorkspace();
 
   void CentreOnScreen();
+  // The undo stack and its keys (undo_history.cpp).
+  void CreateUndoHistory();
 
   SettingsStore &settings_;
   MainWindowControls controls_;
@@ -114,4 +129,8 @@ private:
   CSnapCipWnd *captureWindow_ = nullptr;
   OcrTestRunner *ocrTest_ = nullptr;
   std::unique_ptr<TrainCommands> training_;
+  QUndoStack *undoStack_ = nullptr;
+  // The line typed last in "按顺序标注…" and the boxes it was for.
+  std::vector<std::string> lastLineBoxes_;
+  QString lastLineText_;
 };

@@ -41,7 +41,9 @@ void CglyphwrightDlg::ConnectSubsystemCommands() {
   MainWindowControls &c = controls_;
   connect(c.chooseSampleButton, &QPushButton::clicked, sampleList_,
           &CSampleList::OnChooseSampleFile);
-  connect(c.addSampleButton, &QPushButton::clicked, sampleList_, &CSampleList::OnAddSample);
+  connect(c.addSampleButton, &QPushButton::clicked, this, [this] { AddCurrentSample(); });
+  connect(sampleList_, &CSampleList::CurrentSourceChanged, this,
+          [this] { OnCurrentSourceChanged(); });
 
   connect(c.chooseDataButton, &QPushButton::clicked, this,
           [this] { training_->OnChooseDataFile(); });
@@ -49,16 +51,19 @@ void CglyphwrightDlg::ConnectSubsystemCommands() {
           [this] { training_->OnStartTraining(); });
 
   connect(c.captureButton, &QPushButton::clicked, this, [this] { OnCaptureScreen(); });
-  connect(c.selectRangeButton, &QPushButton::clicked, ocrTest_,
-          &OcrTestRunner::OnSelectTestRange);
+  connect(c.selectRangeButton, &QPushButton::clicked, ocrTest_, &OcrTestRunner::OnSelectTestRange);
   connect(c.startTestButton, &QPushButton::clicked, ocrTest_, &OcrTestRunner::OnStartTest);
   connect(c.ocrCommand, &QComboBox::currentIndexChanged, ocrTest_,
           &OcrTestRunner::UpdateScriptSnippet);
 }
 
-void CglyphwrightDlg::ReloadSampleList() { sampleList_->ReloadSampleList(); }
+void CglyphwrightDlg::ReloadSampleList() {
+  sampleList_->ReloadSampleList();
+}
 
-void CglyphwrightDlg::CreateCaptureWindow() { captureWindow_ = new CSnapCipWnd(this); }
+void CglyphwrightDlg::CreateCaptureWindow() {
+  captureWindow_ = new CSnapCipWnd(this);
+}
 
 void CglyphwrightDlg::OnCaptureScreen() {
   if (QScreen *primary = QGuiApplication::primaryScreen())

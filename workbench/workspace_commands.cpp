@@ -9,6 +9,7 @@
 #include "workspace/binar_ctrl.h"
 #include "workspace/dot_matrix_bitmap.h"
 #include "workspace/seg_box.h"
+#include "workspace/show_ctrl.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QUndoStack>
 #include <filesystem>
 
 void CglyphwrightDlg::ConnectWorkspaceCommands() {
@@ -27,11 +29,60 @@ void CglyphwrightDlg::ConnectWorkspaceCommands() {
   connect(controls_.workspaceView, &CBinarCtrl::LabelInOrderRequested, this,
           [this] { OnLabelInOrder(); });
   controls_.label->installEventFilter(this);
+  connect(controls_.workspaceView, &CBinarCtrl::TypedToLabel, this, [this](const QString &text) {
+    controls_.label->setText(text);
+    controls_.label->setFocus(Qt::OtherFocusReason);
+  });
+}
+
+bool CglyphwrightDlg::AddCurrentSample() {
+  controls_.previewView->SetNotice(QString());
+  if (!sampleList_->OnAddSample())
+    return false;
+  // Two glyphs with the same bitmap are one sample: say so when the second
+  // takes the first one's place.
+  const QString replaced = sampleList_->ReplacedLabel();
+  if (!replaced.isEmpty())
+    controls_.previewView->SetNotice(QStringLiteral("此字形原标注为「%1」，已改为「%2」")
+                                         .arg(replaced, controls_.label->text()));
+  return true;
+}
+
+void CglyphwrightDlg::OnCurrentSourceChanged() {
+  QString caption;
+  switch (sampleList_->CurrentSource()) {
+  case CSampleList::Source::ListRow:
+    caption = QStringLiteral("样本库中的样本");
+    break;
+  case CSampleList::Source::Deleted:
+    caption = QStringLiteral("已删除的样本");
+    break;
+  case CSampleList::Source::Box:
+  case CSampleList::Source::None:
+    break;
+  }
+  // Only one thing is current: a red box would claim Enter labels it.
+  if (!caption.isEmpty())
+    controls_.workspaceView->ClearSelection();
+  controls_.previewView->SetCaption(caption);
 }
 
 bool CglyphwrightDlg::eventFilter(QObject *watched, QEvent *event) {
   // Enter in the label edit labels; it must not reach the dialog, whose
   // default button would open the capture window.
+  // Undo keys go to the window's history unless the edit has typing of its
+  // own to take back.
+  if (watched == controls_.label && event->type() == QEvent::ShortcutOverride) {
+    auto *key = static_cast<QKeyEvent *>(event);
+    const bool undoKey = key->matches(QKeySequence::Undo);
+    const bool redoKey = key->matches(QKeySequence::Redo) ||
+                         key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y);
+    if ((undoKey && !controls_.label->isUndoAvailable()) ||
+        (redoKey && !controls_.label->isRedoAvailable())) {
+      event->ignore();
+      return true;
+    }
+  }
   if (watched == controls_.label && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent *>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -46,11 +97,13 @@ void CglyphwrightDlg::OnLabelEnter() {
   CBinarCtrl *view = controls_.workspaceView;
   const std::vector<SegBox> &boxes = view->boxes();
   const int selected = view->selectedIndex();
-  // Moves on only from the box just labelled: after a list row was chosen,
-  // the workspace's selection is not what Enter added.
-  const bool fromBox = selected >= 0 && QString::fromLatin1(boxes[std::size_t(selected)].data) ==
-                                            sampleList_->CurrentSample();
-  if (!sampleList_->OnAddSample())
+  // Moves on only from the box just labelled: a sample from the list is
+  // labelled where it is.
+  const bool fromBox =
+      sampleList_->CurrentSource() == CSampleList::Source::Box && selected >= 0 &&
+      QString::fromLatin1(boxes[std::size_t(selected)].data) == sampleList_->CurrentSample();
+  // A failed add (a message said why) keeps the box, so nothing is skipped.
+  if (!AddCurrentSample())
     return;
   if (fromBox) {
     // The next box that can be a sample; after the last one the selection
@@ -62,6 +115,9 @@ void CglyphwrightDlg::OnLabelEnter() {
       }
     }
   }
+  // The typing was stored: Ctrl+Z now takes back the add, not the typing.
+  if (controls_.label->isUndoAvailable())
+    controls_.label->setText(controls_.label->text());
   // A known label is selected, so typing replaces it.
   controls_.label->setFocus();
   controls_.label->selectAll();
@@ -86,9 +142,20 @@ void CglyphwrightDlg::OnLabelInOrder() {
   data.reserve(boxes.size());
   for (const SegBox &box : boxes)
     data.push_back(box.data);
-  CLineLabelDlg dialog(std::move(data), this);
-  if (RunLineLabelDialog(dialog) != QDialog::Accepted)
+  // The line typed last for these same boxes comes back, so a cancelled or
+  // corrected line need not be typed again.
+  const QString typed = data == lastLineBoxes_ ? lastLineText_ : QString();
+  CLineLabelDlg dialog(data, typed, this);
+  CBinarCtrl *view = controls_.workspaceView;
+  connect(&dialog, &CLineLabelDlg::BoxCharactersChanged, view, &CBinarCtrl::SetBoxCaptions);
+  view->SetBoxCaptions(dialog.BoxCharacters());
+  const int result = RunLineLabelDialog(dialog);
+  view->SetBoxCaptions({});
+  lastLineBoxes_ = std::move(data);
+  lastLineText_ = dialog.TextEdit()->text();
+  if (result != QDialog::Accepted || !dialog.CanLabel())
     return;
+  // One step on the undo history, as the list writes it in one go.
   sampleList_->AddSamples(dialog.Pairs());
 }
 
@@ -122,6 +189,8 @@ bool CglyphwrightDlg::LoadImageFile(const QString &path) {
 
 void CglyphwrightDlg::PutImageIntoWorkspace(const QImage &image) {
   controls_.workspaceView->SetImage(image);
+  // The boxes of the last image mean nothing over this one.
+  undoStack_->clear();
   RebinarizeWorkspace();
 }
 

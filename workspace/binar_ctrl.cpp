@@ -1,6 +1,7 @@
 #include "workspace/binar_ctrl.h"
 #include "workspace/display_binarize.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "workspace/box_edits.h"
 #include "workspace/box_selected_event.h"
@@ -57,6 +59,11 @@ CBinarCtrl::CBinarCtrl(QWidget *parent) : QWidget(parent) {
   // Every pixel is painted here; nothing is erased first, so nothing flickers.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::ClickFocus);
+  // The zoom and the box gestures are found nowhere else on screen.
+  setToolTip(QStringLiteral("左 Ctrl + 滚轮：放大/缩小\n"
+                            "单击：选中框，直接打字即标注；Delete：删除框\n"
+                            "拖动（或按住 Shift 拖动）：画框；从框上拖过其他框：合并\n"
+                            "右键：拆分、合并、删除、按顺序标注、撤销/重做（Ctrl+Z / Ctrl+Y）"));
   QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -150,7 +157,7 @@ int CBinarCtrl::SplitGrid(int rowGap, int columnGap) {
   std::optional<std::vector<SegBox>> boxes = SplitGridBoxes(display_, rowGap, columnGap);
   if (!boxes)
     return -1;
-  ReplaceBoxes(std::move(*boxes));
+  ReplaceBoxes(std::move(*boxes), QStringLiteral("分割"));
   return 0;
 }
 
@@ -171,17 +178,19 @@ int CBinarCtrl::SplitDirect() {
     for (int i = 0; i < count; ++i)
       glyphs.push_back({found[4 * i], found[4 * i + 1], found[4 * i + 2], found[4 * i + 3]});
     ocFree(&found);
-    ReplaceBoxes(MakeSegBoxes(glyphs, mask->data(), whole.right, whole.bottom));
+    ReplaceBoxes(MakeSegBoxes(glyphs, mask->data(), whole.right, whole.bottom),
+                 QStringLiteral("直接分割"));
   } catch (const std::bad_alloc &) {
     ocFree(&found);
   }
   return 0;
 }
 
-void CBinarCtrl::ReplaceBoxes(std::vector<SegBox> boxes) {
+void CBinarCtrl::ReplaceBoxes(std::vector<SegBox> boxes, const QString &what) {
   // Whatever order a split finds them in, the list reads like the text.
   SortReadingOrder(boxes);
-  boxes_ = std::move(boxes);
+  std::vector<SegBox> before = std::exchange(boxes_, std::move(boxes));
+  Record(std::move(before), what);
   selected_ = -1;
   gesture_.Cancel();
   RebuildOutlines();
@@ -228,6 +237,34 @@ void CBinarCtrl::ComposeBackBuffer() {
   painter.setPen(QPen(kSelectedOutline, 1.0));
   painter.drawPath(selectedOutline_);
   DrawGesture(painter);
+  DrawCaptions(painter);
+}
+
+void CBinarCtrl::SetBoxCaptions(std::vector<QString> captions) {
+  captions_ = std::move(captions);
+  update();
+}
+
+void CBinarCtrl::DrawCaptions(QPainter &painter) const {
+  if (captions_.empty())
+    return;
+  QFont font = painter.font();
+  font.setPixelSize(12);
+  painter.setFont(font);
+  const QFontMetrics metrics(font);
+  for (std::size_t i = 0; i < boxes_.size() && i < captions_.size(); ++i) {
+    const SegBox &box = boxes_[i];
+    const bool missing = captions_[i].isEmpty();
+    const QString text = missing ? QString(QChar(kNoCaptionMark)) : captions_[i];
+    // Above the box, or inside its top when there is no room above.
+    QRect band(box.x, box.y - metrics.height(), metrics.horizontalAdvance(text) + 2,
+               metrics.height());
+    if (band.top() < 0)
+      band.moveTop(std::max(box.y, 0));
+    painter.fillRect(band, QColor(0, 0, 0x60));
+    painter.setPen(missing ? QColor(0xFF, 0x60, 0x60) : QColor(0xFF, 0xFF, 0x40));
+    painter.drawText(band, Qt::AlignCenter, text);
+  }
 }
 
 void CBinarCtrl::DrawGesture(QPainter &painter) const {
@@ -270,8 +307,9 @@ void CBinarCtrl::mousePressEvent(QMouseEvent *event) {
   // Repainted on a miss as well, so a red outline never outlives its
   // selection on screen.
   update();
-  // Only a drag past a few pixels draws or merges; until then this is a
-  // plain click, which selects right away.
+  // Only a drag past the platform's start distance draws or merges; until
+  // then this is a plain click, which selects right away.
+  gesture_.SetDragDistance(QApplication::startDragDistance());
   gesture_.Press(at.x(), at.y(), point, hit, event->modifiers() & Qt::ShiftModifier);
   if (hit >= 0) {
     const SegBox &box = boxes_[std::size_t(hit)];
@@ -308,7 +346,23 @@ void CBinarCtrl::mouseReleaseEvent(QMouseEvent *event) {
   event->accept();
 }
 
+void CBinarCtrl::ClearSelection() {
+  selected_ = -1;
+  selectedOutline_.clear();
+  update();
+}
+
 void CBinarCtrl::keyPressEvent(QKeyEvent *event) {
+  // Typing over a selected box labels it: the key goes to the label edit.
+  // Delete, Esc, arrows and shortcuts keep their meaning here.
+  const QString text = event->text();
+  const bool command =
+      event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  if (selected_ >= 0 && !command && !text.isEmpty() && text.at(0).isPrint()) {
+    emit TypedToLabel(text);
+    event->accept();
+    return;
+  }
   if (event->key() == Qt::Key_Delete && selected_ >= 0) {
     DeleteBox(selected_);
     event->accept();

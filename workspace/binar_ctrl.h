@@ -26,6 +26,7 @@
 #include "workspace/seg_box.h"
 #include "workspace/view_geometry.h"
 
+class QAction;
 class QMenu;
 
 class CBinarCtrl : public QWidget {
@@ -71,6 +72,9 @@ public:
   // Selects a box as a click on it does: red outline, reported to the main
   // window. False (nothing changes) for an index outside the list.
   bool SelectBox(int index);
+  // No box is drawn as selected any more (the current sample came from
+  // elsewhere); nothing is reported.
+  void ClearSelection();
   // The box selected last by a click, SelectBox or an edit; -1 for none
   // (also after a miss, a split, a new image or cleared outlines).
   int selectedIndex() const { return selected_; }
@@ -88,6 +92,25 @@ public:
   bool SplitBoxIntoParts(int index, int parts);
   // Merges the boxes into one.
   bool MergeBoxesAt(std::vector<int> indices);
+
+  // While a line is labelled: the character each box will get, drawn by
+  // the box (a mark where a box gets none), so every pairing can be
+  // checked. One entry per box in list order; an empty vector shows none.
+  void SetBoxCaptions(std::vector<QString> captions);
+  const std::vector<QString> &boxCaptions() const { return captions_; }
+  // What a box without a character shows.
+  static constexpr char16_t kNoCaptionMark = u'\u2715'; // ✕
+
+  // Undo: every change of the box list (a split or a box edit) is handed to
+  // the recorder with the list as it was before and a short name of the
+  // change; the list after it is boxes() by then.
+  using EditRecorder = std::function<void(std::vector<SegBox> before, const QString &what)>;
+  void SetEditRecorder(EditRecorder recorder) { editRecorder_ = std::move(recorder); }
+  // Puts a box list back as undo and redo do: outlines drawn, nothing
+  // selected, nothing recorded.
+  void RestoreBoxes(std::vector<SegBox> boxes);
+  // Undo and redo items for the context menu; the caller owns them.
+  void SetHistoryActions(QAction *undo, QAction *redo);
 
   // How many equal parts the user wants a box of `maxParts` pixel columns cut
   // into; 0 when cancelled. By default an input dialog; tests answer it.
@@ -118,18 +141,23 @@ signals:
   // "按顺序标注…" was chosen on the workspace's menu: the main window opens
   // the line-labelling dialog over the boxes.
   void LabelInOrderRequested();
+  // A printable key was typed while a box is selected: the main window puts
+  // it into the label edit and the focus with it, so no key is lost.
+  void TypedToLabel(const QString &text);
 
 private:
   void ConvertShownToBuffers();
   void ShowDisplayBuffer();
-  void ReplaceBoxes(std::vector<SegBox> boxes);
+  void ReplaceBoxes(std::vector<SegBox> boxes, const QString &what);
+  void Record(std::vector<SegBox> before, const QString &what);
   bool LeftControlHeld(Qt::KeyboardModifiers modifiers) const;
   void ComposeBackBuffer();
   void DrawGesture(QPainter &painter) const;
+  void DrawCaptions(QPainter &painter) const;
   // The box list changed by an edit: the removed boxes out, the added ones
   // in, reading order kept, every outline drawn, the first added box
   // selected and reported.
-  void ApplyEdit(std::span<const int> removed, std::span<const SegBox> added);
+  void ApplyEdit(std::span<const int> removed, std::span<const SegBox> added, const QString &what);
   // Runs `edit` on the mask of the whole workspace; false without one.
   template <typename Edit> bool WithMask(Edit edit);
   void RebuildOutlines();
@@ -157,6 +185,10 @@ private:
   BoxGesture gesture_;
   QMenu *contextMenu_ = nullptr;
   PartsAsker partsAsker_;
+  EditRecorder editRecorder_;
+  std::vector<QString> captions_;
+  QAction *undoAction_ = nullptr;
+  QAction *redoAction_ = nullptr;
 
   QImage backBuffer_;
   ViewZoom view_;

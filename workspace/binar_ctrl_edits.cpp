@@ -39,9 +39,30 @@ template <typename Edit> bool CBinarCtrl::WithMask(Edit edit) {
   return edit(WhiteMask{mask->data(), whole.right, whole.bottom});
 }
 
-void CBinarCtrl::ApplyEdit(std::span<const int> removed, std::span<const SegBox> added) {
+void CBinarCtrl::Record(std::vector<SegBox> before, const QString &what) {
+  if (editRecorder_ && before != boxes_)
+    editRecorder_(std::move(before), what);
+}
+
+void CBinarCtrl::RestoreBoxes(std::vector<SegBox> boxes) {
   gesture_.Cancel();
+  boxes_ = std::move(boxes);
+  selected_ = -1;
+  RebuildOutlines();
+  update();
+}
+
+void CBinarCtrl::SetHistoryActions(QAction *undo, QAction *redo) {
+  undoAction_ = undo;
+  redoAction_ = redo;
+}
+
+void CBinarCtrl::ApplyEdit(std::span<const int> removed, std::span<const SegBox> added,
+                           const QString &what) {
+  gesture_.Cancel();
+  std::vector<SegBox> before = boxes_;
   const int first = ReplaceBoxesInReadingOrder(boxes_, removed, added);
+  Record(std::move(before), what);
   selected_ = -1;
   RebuildOutlines();
   update();
@@ -53,7 +74,15 @@ bool CBinarCtrl::AddDrawnBox(const PixelRect &dragged) {
     const std::optional<SegBox> box = DrawnBox(mask, dragged);
     if (!box)
       return false;
-    ApplyEdit({}, std::span(&*box, 1));
+    // A box drawn around a glyph that has one already: that one is meant.
+    // A second box on the same glyph would shift every label of a line.
+    const int same = SameOutline(boxes_, *box);
+    if (same >= 0) {
+      gesture_.Cancel();
+      SelectBox(same);
+      return true;
+    }
+    ApplyEdit({}, std::span(&*box, 1), QStringLiteral("画框"));
     return true;
   });
 }
@@ -61,7 +90,7 @@ bool CBinarCtrl::AddDrawnBox(const PixelRect &dragged) {
 bool CBinarCtrl::DeleteBox(int index) {
   if (index < 0 || std::size_t(index) >= boxes_.size())
     return false;
-  ApplyEdit(std::span(&index, 1), {});
+  ApplyEdit(std::span(&index, 1), {}, QStringLiteral("删除框"));
   return true;
 }
 
@@ -72,7 +101,7 @@ bool CBinarCtrl::SplitBoxAtColumn(int index, int column) {
     const auto parts = SplitBoxAt(mask, boxes_[std::size_t(index)], column);
     if (!parts)
       return false;
-    ApplyEdit(std::span(&index, 1), *parts);
+    ApplyEdit(std::span(&index, 1), *parts, QStringLiteral("拆分框"));
     return true;
   });
 }
@@ -84,7 +113,7 @@ bool CBinarCtrl::SplitBoxIntoParts(int index, int parts) {
     const auto pieces = SplitBoxEqually(mask, boxes_[std::size_t(index)], parts);
     if (!pieces)
       return false;
-    ApplyEdit(std::span(&index, 1), *pieces);
+    ApplyEdit(std::span(&index, 1), *pieces, QStringLiteral("拆分框"));
     return true;
   });
 }
@@ -102,7 +131,12 @@ bool CBinarCtrl::MergeBoxesAt(std::vector<int> indices) {
     const std::optional<SegBox> merged = MergeBoxes(mask, merging);
     if (!merged)
       return false;
-    ApplyEdit(indices, std::span(&*merged, 1));
+    // Pieces lying inside the merged box go with it: left alone they would
+    // stand as boxes of their own inside the glyph.
+    for (int inside : BoxesInside(boxes_, *merged))
+      if (std::find(indices.begin(), indices.end(), inside) == indices.end())
+        indices.push_back(inside);
+    ApplyEdit(indices, std::span(&*merged, 1), QStringLiteral("合并框"));
     return true;
   });
 }
@@ -135,33 +169,34 @@ void CBinarCtrl::BuildContextMenu(WorkspacePoint at, int box) {
       return found == boxes_.end() ? -1 : int(found - boxes_.begin());
     };
     add("deleteBox", QStringLiteral("删除此框"), [this, indexOf] { DeleteBox(indexOf()); });
-    const bool canSplit = WithMask([&](const WhiteMask &mask) {
-      return SplitBoxAt(mask, target, at.x).has_value();
-    });
-    add("splitHere", QStringLiteral("在此列拆分"),
-        [this, indexOf, column = at.x] { SplitBoxAtColumn(indexOf(), column); })
-        ->setEnabled(canSplit);
+    const bool canSplit =
+        WithMask([&](const WhiteMask &mask) { return SplitBoxAt(mask, target, at.x).has_value(); });
+    add("splitHere", QStringLiteral("在此列拆分"), [this, indexOf, column = at.x] {
+      SplitBoxAtColumn(indexOf(), column);
+    })->setEnabled(canSplit);
     const int columns = GlyphRectOf(target).right - GlyphRectOf(target).left + 1;
-    add("splitEqual", QStringLiteral("平均拆分为…"),
-        [this, indexOf, columns] {
-          const int parts = AskParts(columns);
-          if (parts >= 2)
-            SplitBoxIntoParts(indexOf(), parts);
-        })
-        ->setEnabled(columns >= 2);
+    add("splitEqual", QStringLiteral("平均拆分为…"), [this, indexOf, columns] {
+      const int parts = AskParts(columns);
+      if (parts >= 2)
+        SplitBoxIntoParts(indexOf(), parts);
+    })->setEnabled(columns >= 2);
     const bool otherSelected = selected_ >= 0 && selected_ != box;
     const SegBox selectedBox = otherSelected ? boxes_[std::size_t(selected_)] : SegBox{};
-    add("mergeSelected", QStringLiteral("与选中的框合并"),
-        [this, indexOf, selectedBox] {
-          const auto found = std::find(boxes_.begin(), boxes_.end(), selectedBox);
-          if (found != boxes_.end())
-            MergeBoxesAt({indexOf(), int(found - boxes_.begin())});
-        })
-        ->setEnabled(otherSelected);
+    add("mergeSelected", QStringLiteral("与选中的框合并"), [this, indexOf, selectedBox] {
+      const auto found = std::find(boxes_.begin(), boxes_.end(), selectedBox);
+      if (found != boxes_.end())
+        MergeBoxesAt({indexOf(), int(found - boxes_.begin())});
+    })->setEnabled(otherSelected);
     contextMenu_->addSeparator();
   }
-  add("labelInOrder", QStringLiteral("按顺序标注…"), [this] { emit LabelInOrderRequested(); })
-      ->setEnabled(!boxes_.empty());
+  add("labelInOrder", QStringLiteral("按顺序标注…"), [this] {
+    emit LabelInOrderRequested();
+  })->setEnabled(!boxes_.empty());
+  if (undoAction_ && redoAction_) {
+    contextMenu_->addSeparator();
+    contextMenu_->addAction(undoAction_);
+    contextMenu_->addAction(redoAction_);
+  }
 }
 
 int CBinarCtrl::AskParts(int maxParts) {

@@ -178,6 +178,29 @@ std::optional<SegBox> MergeBoxes(const WhiteMask &mask, std::span<const SegBox> 
   return SnappedBox(mask, area);
 }
 
+int SameOutline(std::span<const SegBox> boxes, const SegBox &box) {
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const SegBox &other = boxes[i];
+    if (other.x == box.x && other.y == box.y && other.width == box.width &&
+        other.height == box.height)
+      return int(i);
+  }
+  return -1;
+}
+
+std::vector<int> BoxesInside(std::span<const SegBox> boxes, const SegBox &outer) {
+  const auto right = [](const SegBox &b) { return std::int64_t{b.x} + b.width; };
+  const auto bottom = [](const SegBox &b) { return std::int64_t{b.y} + b.height; };
+  std::vector<int> inside;
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const SegBox &box = boxes[i];
+    if (box.x >= outer.x && box.y >= outer.y && right(box) <= right(outer) &&
+        bottom(box) <= bottom(outer))
+      inside.push_back(int(i));
+  }
+  return inside;
+}
+
 void SortReadingOrder(std::vector<SegBox> &boxes) {
   const std::vector<std::size_t> order = ReadingOrder(boxes);
   std::vector<SegBox> sorted;

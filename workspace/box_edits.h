@@ -39,8 +39,7 @@ std::optional<SegBox> DrawnBox(const WhiteMask &mask, PixelRect dragged);
 // it, the right part starts at it. Both parts snapped, left first. Nothing
 // when either part would hold no white pixel (the column lies on or outside
 // the box's ink), so a split always gives two boxes.
-std::optional<std::vector<SegBox>> SplitBoxAt(const WhiteMask &mask, const SegBox &box,
-                                              int column);
+std::optional<std::vector<SegBox>> SplitBoxAt(const WhiteMask &mask, const SegBox &box, int column);
 
 // Cuts a box into `parts` columns of equal width (the wider ones first when
 // the width does not divide), each snapped, left to right. Parts without a
@@ -52,6 +51,14 @@ std::optional<std::vector<SegBox>> SplitBoxEqually(const WhiteMask &mask, const 
 // One box over all given boxes, snapped. Nothing for fewer than two boxes
 // or when their area holds no white pixel.
 std::optional<SegBox> MergeBoxes(const WhiteMask &mask, std::span<const SegBox> boxes);
+
+// The index of the box with the same outline as `box` (position and size;
+// the data string is not compared), or -1.
+int SameOutline(std::span<const SegBox> boxes, const SegBox &box);
+
+// The indices of the boxes whose outline lies within the outline of
+// `outer` (edges may touch), in list order.
+std::vector<int> BoxesInside(std::span<const SegBox> boxes, const SegBox &outer);
 
 // Sorts boxes into reading order: text lines from the top, boxes of a line
 // from the left. A box belongs to the line it overlaps vertically by at

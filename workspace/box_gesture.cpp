@@ -3,8 +3,14 @@
 #include <algorithm>
 #include <cstdlib>
 
-void BoxGesture::Press(int viewX, int viewY, WorkspacePoint at, int hitBox, bool shift) {
+void BoxGesture::Cancel() {
+  const int distance = dragDistance_;
   *this = BoxGesture();
+  dragDistance_ = distance;
+}
+
+void BoxGesture::Press(int viewX, int viewY, WorkspacePoint at, int hitBox, bool shift) {
+  Cancel();
   kind_ = Kind::Click;
   shift_ = shift;
   pressX_ = viewX;
@@ -20,15 +26,21 @@ bool BoxGesture::Move(int viewX, int viewY, WorkspacePoint at, int hitBox) {
   current_ = at;
   bool started = false;
   if (kind_ == Kind::Click) {
+    // Boxes met before the drag distance is reached still count: a small
+    // piece is often closer to its glyph than the distance.
+    if (hitBox >= 0 && hitBox != startBox_ &&
+        std::find(passed_.begin(), passed_.end(), hitBox) == passed_.end())
+      passed_.push_back(hitBox);
     const long dx = std::labs(long{viewX} - pressX_);
     const long dy = std::labs(long{viewY} - pressY_);
-    if (std::max(dx, dy) <= kDragDistance)
+    if (std::max(dx, dy) < dragDistance_)
       return false;
     if (shift_ || startBox_ < 0) {
       kind_ = Kind::Draw;
     } else {
       kind_ = Kind::Merge;
       merged_ = {startBox_};
+      merged_.insert(merged_.end(), passed_.begin(), passed_.end());
     }
     started = true;
   }

@@ -4,12 +4,14 @@
 // decides whether it was a click, a new box being drawn or boxes being
 // merged, so the plain click keeps its own meaning.
 //
-//  - A press that moves no more than kDragDistance view pixels in either
-//    direction is a click: the view selects on the press, as it always did.
+//  - A press that moves less than the drag distance (the platform's start
+//    distance, as the view sets it) in view pixels is a click: the view
+//    selects on the press, as it always did. A jittery click on touching
+//    glyphs must not merge them.
 //  - Moved further with Shift held, or from a point outside every box, it
 //    draws a new box over the dragged rectangle.
 //  - Moved further from a box without Shift, it merges that box with every
-//    box the cursor passes over.
+//    box the cursor passes over, from the press on.
 #include <vector>
 
 #include "workspace/pixel_rect.h"
@@ -17,7 +19,9 @@
 
 class BoxGesture {
 public:
-  static constexpr int kDragDistance = 3;
+  // Used until the view sets the platform's value (Qt's default).
+  static constexpr int kDefaultDragDistance = 10;
+  void SetDragDistance(int distance) { dragDistance_ = distance; }
 
   enum class Kind { None, Click, Draw, Merge };
 
@@ -35,7 +39,7 @@ public:
   // Ends the gesture. A merge over a single box, or a release without a
   // press, gives Kind::None.
   Result Release();
-  void Cancel() { *this = BoxGesture(); }
+  void Cancel();
 
   Kind kind() const { return kind_; }
   bool active() const { return kind_ != Kind::None; }
@@ -45,6 +49,7 @@ public:
   const std::vector<int> &MergeSet() const { return merged_; }
 
 private:
+  int dragDistance_ = kDefaultDragDistance;
   Kind kind_ = Kind::None;
   bool shift_ = false;
   int pressX_ = 0;
@@ -53,4 +58,5 @@ private:
   WorkspacePoint current_;
   int startBox_ = -1;
   std::vector<int> merged_;
+  std::vector<int> passed_; // boxes met while it was still a click
 };

@@ -39,9 +39,39 @@ QSize CShowCtrl::PictureSize() const {
   return QSize(std::max(width() - 2 * kMargin, 1), std::max(height() - 2 * kMargin, 1));
 }
 
+void CShowCtrl::SetCaption(const QString &caption) {
+  if (caption_ == caption)
+    return;
+  caption_ = caption;
+  update();
+}
+
+void CShowCtrl::SetNotice(const QString &notice) {
+  if (notice_ == notice)
+    return;
+  notice_ = notice;
+  update();
+}
+
+void CShowCtrl::DrawLine(QPainter &painter, const QString &text, bool top) {
+  if (text.isEmpty())
+    return;
+  const QFontMetrics metrics = painter.fontMetrics();
+  const QString shown = metrics.elidedText(text, Qt::ElideRight, width() - 4);
+  QRect band(0, 0, metrics.horizontalAdvance(shown) + 4, metrics.height() + 2);
+  if (!top)
+    band.moveBottom(height() - 1);
+  // Dark yellow under the text so it reads over white and black ink alike.
+  painter.fillRect(band, QColor(0x40, 0x40, 0x00));
+  painter.setPen(QColor(0xFF, 0xE0, 0x60));
+  painter.drawText(band, Qt::AlignCenter, shown);
+}
+
 void CShowCtrl::paintEvent(QPaintEvent *) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::black);
   if (!picture_.isNull())
     painter.drawImage(0, 0, picture_);
+  DrawLine(painter, caption_, true);
+  DrawLine(painter, notice_, false);
 }

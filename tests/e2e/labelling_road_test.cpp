@@ -4,7 +4,9 @@
 #include "road_fixture.h"
 
 #include <QMenu>
+#include <QTableWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include "capture/snap_cip_wnd.h"
 #include "samples/line_label_dlg.h"
@@ -35,6 +37,19 @@ protected:
     EXPECT_EQ(onDisk, window_->Samples());
     EXPECT_TRUE(answerer_->texts.isEmpty()) << answerer_->texts.join("|").toStdString();
   }
+  // The first `count` boxes with the characters of `text` at their places,
+  // and nothing else, in memory and in the file.
+  void ExpectFirstPairsOfTheText(const std::vector<SegBox> &boxes, const QString &text,
+                                 std::size_t count) {
+    SampleStore expected;
+    for (std::size_t i = 0; i < count; ++i)
+      expected[boxes[i].data] = text.mid(qsizetype(i), 1).toStdString();
+    EXPECT_EQ(window_->Samples(), expected);
+    SampleStore onDisk;
+    EXPECT_TRUE(LoadSampleFile(samplePath_.toStdString(), onDisk).loaded);
+    EXPECT_EQ(onDisk, expected);
+    EXPECT_TRUE(answerer_->texts.isEmpty()) << answerer_->texts.join("|").toStdString();
+  }
   void PressKey(Qt::Key key) {
     QTest::keyClick(window_->windowHandle(), key);
     QTest::qWait(30);
@@ -56,7 +71,8 @@ protected:
     auto *view = Control<CBinarCtrl>(Id::WorkspaceView);
     QTest::mouseClick(window_->windowHandle(), Qt::RightButton, Qt::NoModifier,
                       view->mapTo(window_.get(), at));
-    ASSERT_TRUE(SpinUntil([view] { return view->contextMenu() && view->contextMenu()->isVisible(); }));
+    ASSERT_TRUE(
+        SpinUntil([view] { return view->contextMenu() && view->contextMenu()->isVisible(); }));
     QMenu *menu = view->contextMenu();
     QAction *action = menu->findChild<QAction *>(QString::fromLatin1(item));
     ASSERT_NE(action, nullptr);
@@ -127,6 +143,59 @@ TEST_F(LabellingRoad, ABoxCutInTwoAndDraggedTogetherAgain) {
        QPoint(right.x + right.width - 2, right.y + right.height / 2));
   Shot(QStringLiteral("merged"));
   EXPECT_EQ(view->boxes(), before);
+}
+
+// Labels typed over boxes and rows of the list, mistakes taken back with
+// Ctrl+Z: the file ends with exactly the intended pairs.
+TEST_F(LabellingRoad, ListUseLabellingAndUndoEndWithTheIntendedPairs) {
+  shotPrefix_ = QStringLiteral("undo-");
+  OpenAndSplit();
+  ChooseSampleFile();
+  auto *view = Control<CBinarCtrl>(Id::WorkspaceView);
+  const std::vector<SegBox> boxes = view->boxes();
+  const QString text = lines_.join(QString());
+  QWindow *window = window_->windowHandle();
+  const auto clickBox = [&](std::size_t i) {
+    const SegBox &box = boxes[i];
+    Click(view, QPoint(box.x + box.width / 2, box.y + box.height / 2));
+  };
+  const auto typeAndEnter = [&](const QString &typed) {
+    for (QChar c : typed)
+      QTest::keyClick(window, c.toLatin1());
+    PressKey(Qt::Key_Return);
+  };
+  const auto undo = [&] {
+    QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+    QTest::qWait(30);
+  };
+
+  // A wrong key over box 0, taken back; then both boxes right, typed over
+  // the view itself.
+  clickBox(0);
+  typeAndEnter(QStringLiteral("x"));
+  ASSERT_EQ(window_->Samples().size(), 1u);
+  undo();
+  EXPECT_TRUE(window_->Samples().empty());
+  clickBox(0);
+  typeAndEnter(text.mid(0, 1));
+  typeAndEnter(text.mid(1, 1));
+  ASSERT_EQ(window_->Samples().size(), 2u);
+
+  // A row of the list relabelled by mistake, then undone: no box moves.
+  auto *list = Control<QTableWidget>(Id::SampleList);
+  Click(list->viewport(), list->visualRect(list->model()->index(0, 1)).center());
+  EXPECT_EQ(view->selectedIndex(), -1);
+  Click(Control(Id::LabelEdit));
+  QTest::keyClick(window, Qt::Key_A, Qt::ControlModifier);
+  typeAndEnter(QStringLiteral("Z"));
+  ASSERT_EQ(window_->Samples().size(), 2u);
+  EXPECT_EQ(std::count_if(window_->Samples().begin(), window_->Samples().end(),
+                          [](const auto &sample) { return sample.second == "Z"; }),
+            1);
+  undo();
+  Shot(QStringLiteral("undone"));
+
+  ExpectFirstPairsOfTheText(boxes, text, 2);
 }
 
 } // namespace

@@ -397,9 +397,14 @@ TEST_F(SampleListTest, AFailedWriteIsToldAndLeavesTheOldFile) {
   ASSERT_EQ(messages.size(), 1);
   EXPECT_TRUE(messages[0].startsWith(QStringLiteral("无法写入样本文件")));
   EXPECT_EQ(FileBytes(), old);
-  // The list and the store show the change all the same.
-  EXPECT_EQ(Rows(), (QStringList{"b|" + B, "a|" + A}));
-  EXPECT_TRUE(store.contains(Bytes(B)));
+  // The change is taken back, so list, store and file keep agreeing (and
+  // the undo history's row positions stay true); the typed label is still
+  // in the edit for another try.
+  EXPECT_EQ(Rows(), (QStringList{"a|" + A}));
+  EXPECT_FALSE(store.contains(Bytes(B)));
+  EXPECT_EQ(label->text(), "b");
+  FileSizeLimit stillFull(old.size());
+  EXPECT_FALSE(samples->OnAddSample()); // still failing: not reported as done
 }
 
 } // namespace

@@ -2,13 +2,18 @@
 // label edit) and a whole line at once ("按顺序标注…"), on the whole window.
 #include "window_session.h"
 
+#include "tests/support/file_size_limit.h"
+
 #include "app/text_codec.h"
 #include "samples/line_label_dlg.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 
 namespace {
 
@@ -24,6 +29,16 @@ protected:
   }
 
   QLineEdit &Label() { return Get<QLineEdit>(1011); }
+  CShowCtrl &Preview() { return Get<CShowCtrl>(1016); }
+  // Pixels of the selected box's red outline on screen.
+  int RedPixels() {
+    const QImage shown = Workspace().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int red = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x)
+        red += shown.pixel(x, y) == 0xFFFF0000;
+    return red;
+  }
   // The user clicks into the edit, types and presses a key.
   void TypeAndPress(const QString &text, Qt::Key key = Qt::Key_Return) {
     Label().setFocus();
@@ -109,17 +124,96 @@ TEST_F(LabellingTest, EnterThatCannotAddGivesTheMessageAndStays) {
   }
 }
 
-TEST_F(LabellingTest, AfterAListRowEnterRelabelsWithoutMovingTheBoxSelection) {
+TEST_F(LabellingTest, AfterAListRowEnterRelabelsThatRowAndNoBoxIsShownSelected) {
   Open();
   OpenAndSplit();
   ChooseLibraryOfBothBoxes();
   ClickBox(0);
+  EXPECT_EQ(Preview().caption(), "");
+  ASSERT_GT(RedPixels(), 0);
   ClickRow(RowOf(QStringLiteral("b"))); // the current sample is now box 1's
+  EXPECT_EQ(Workspace().selectedIndex(), -1);
+  EXPECT_EQ(RedPixels(), 0);
+  EXPECT_EQ(Preview().caption(), "样本库中的样本");
   Label().clear();
   TypeAndPress(QStringLiteral("z"));
   EXPECT_EQ(Stored(1), "z");
   EXPECT_EQ(Stored(0), "a");
+  EXPECT_EQ(Workspace().selectedIndex(), -1) << "Enter moved to a box";
+  // A box click makes a box current again.
+  ClickBox(0);
   EXPECT_EQ(Workspace().selectedIndex(), 0);
+  EXPECT_EQ(Preview().caption(), "");
+}
+
+TEST_F(LabellingTest, AfterADeleteEnterAddsTheDeletedSampleAgain) {
+  Open();
+  OpenAndSplit();
+  ChooseLibraryOfBothBoxes();
+  ClickBox(0);
+  const int row = RowOf(QStringLiteral("b"));
+  RightClickRow(row);
+  dialog_->SampleList()->PopupMenu()->hide();
+  dialog_->SampleList()->OnDeleteSample();
+  ASSERT_EQ(Stored(1), "<none>");
+  EXPECT_EQ(Preview().caption(), "已删除的样本");
+  EXPECT_EQ(Workspace().selectedIndex(), -1);
+  Label().selectAll();
+  TypeAndPress(QStringLiteral("B"));
+  EXPECT_EQ(Stored(1), "B");
+  EXPECT_EQ(Stored(0), "a");
+  EXPECT_EQ(FileStore(), dialog_->Samples());
+  EXPECT_EQ(Preview().caption(), "样本库中的样本");
+}
+
+TEST_F(LabellingTest, TypingOverASelectedBoxGoesToTheLabelEdit) {
+  OpenWithEmptyLibrary();
+  ClickBox(0);
+  ASSERT_EQ(dialog_->focusWidget(), &Workspace());
+  QTest::keyClick(&Workspace(), Qt::Key_Q);
+  EXPECT_EQ(Label().text(), "q");
+  EXPECT_EQ(dialog_->focusWidget(), &Label());
+  QTest::keyClick(&Label(), Qt::Key_Return);
+  EXPECT_EQ(Stored(0), "q");
+  // Arrows and Esc keep to the view; Delete still removes the box.
+  ClickBox(1);
+  for (Qt::Key key : {Qt::Key_Left, Qt::Key_Escape})
+    QTest::keyClick(&Workspace(), key);
+  EXPECT_EQ(dialog_->focusWidget(), &Workspace());
+  QTest::keyClick(&Workspace(), Qt::Key_Delete);
+  EXPECT_EQ(Workspace().boxes().size(), 1u);
+}
+
+TEST_F(LabellingTest, AFailedSaveKeepsEnterOnTheSameBox) {
+  OpenWithEmptyLibrary();
+  ClickBox(0);
+  {
+    // The disk is full: not one byte of the sample file can be written.
+    FileSizeLimit full(0);
+    TypeAndPress(QStringLiteral("a"));
+  }
+  EXPECT_EQ(dialog_->messages.size(), 1);
+  EXPECT_EQ(Workspace().selectedIndex(), 0);
+  EXPECT_EQ(Label().text(), "a");
+  EXPECT_TRUE(dialog_->Samples().empty());
+  EXPECT_EQ(List().rowCount(), 0);
+}
+
+TEST_F(LabellingTest, RelabellingAnExistingSampleSaysWhatItReplaced) {
+  Open();
+  OpenAndSplit();
+  ChooseLibraryOfBothBoxes();
+  ClickBox(0);
+  Label().selectAll();
+  QTest::keyClicks(&Label(), QStringLiteral("I"));
+  Click(1012);
+  EXPECT_EQ(Stored(0), "I");
+  EXPECT_EQ(Preview().notice(), "此字形原标注为「a」，已改为「I」");
+  EXPECT_TRUE(dialog_->messages.isEmpty()) << "the notice is not a message box";
+  // A new sample, or the same label again, replaces nothing.
+  ClickBox(0);
+  Click(1012);
+  EXPECT_EQ(Preview().notice(), "");
 }
 
 TEST_F(LabellingTest, EnterElsewhereStillPressesTheDefaultButton) {
@@ -139,8 +233,9 @@ TEST_F(LabellingTest, EnterElsewhereStillPressesTheDefaultButton) {
 class LineLabellingTest : public LabellingTest {
 protected:
   // Right-click on the workspace, "按顺序标注…", the dialog answered by
-  // typing `text` and pressing OK (or Cancel).
-  void LabelInOrder(const QString &text, bool ok = true) {
+  // typing `text`, ticking "只标注前 N 个框" when `firstOnly`, and pressing
+  // OK (a disabled OK does nothing; the dialog is then cancelled) or Cancel.
+  void LabelInOrder(const QString &text, bool ok = true, bool firstOnly = false) {
     const QPoint at(35, 15);
     QContextMenuEvent request(QContextMenuEvent::Mouse, at, Workspace().mapToGlobal(at));
     QCoreApplication::sendEvent(&Workspace(), &request);
@@ -150,17 +245,31 @@ protected:
     dialogShown_ = false;
     dialog_->onLineLabelDialog = [&](CLineLabelDlg &dialog) {
       dialogShown_ = true;
+      startText_ = dialog.TextEdit()->text();
+      dialog.TextEdit()->selectAll();
       dialog.TextEdit()->insert(text); // as an input method commits it
       countText_ = dialog.CountText();
-      for (int i = 0; i < 2; ++i)
-        shownCharacters_[i] =
-            dialog.findChild<QLabel *>(QStringLiteral("lineCharacter%1").arg(i))->text();
-      return ok ? QDialog::Accepted : QDialog::Rejected;
+      for (int i = 0; i < 2; ++i) {
+        const auto *shown = dialog.findChild<QLabel *>(QStringLiteral("lineCharacter%1").arg(i));
+        shownCharacters_[i] = shown ? shown->text() : QString();
+      }
+      QPushButton *okButton = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+      okEnabled_ = okButton->isEnabled();
+      if (firstOnly)
+        dialog.FirstOnlyBox()->click();
+      captions_ = Workspace().boxCaptions();
+      if (!ok)
+        return int(QDialog::Rejected);
+      okButton->click();
+      return dialog.result();
     };
     menu->findChild<QAction *>(QStringLiteral("labelInOrder"))->trigger();
   }
 
   bool dialogShown_ = false;
+  bool okEnabled_ = false; // before any box was ticked
+  QString startText_;
+  std::vector<QString> captions_; // on the workspace while the dialog was up
   QString countText_;
   QString shownCharacters_[2];
 };
@@ -176,13 +285,15 @@ TEST_F(LineLabellingTest, PairsTheTypedCharactersWithTheBoxesInReadingOrder) {
   const Case kCases[] = {
       {"as many as boxes", "甲乙", "2 个字，2 个框", "甲", "乙", "甲", "乙"},
       {"spaces ignored", " a\u3000 b ", "2 个字，2 个框", "a", "b", "a", "b"},
-      {"too few", "a", "1 个字，2 个框：字比框少，只标注前 1 个框", "a", "<none>", "a", ""},
-      {"too many", "abc", "3 个字，2 个框：字比框多，多出的 1 个字不会用到", "a", "b", "a", "b"},
+      {"too few, first box chosen", "a", "1 个字，2 个框：字比框少，只标注前 1 个框", "a", "<none>",
+       "a", ""},
+      {"too many, first boxes chosen", "abc", "3 个字，2 个框：字比框多，多出的 1 个字不会用到",
+       "a", "b", "a", "b"},
   };
   for (const Case &c : kCases) {
     SCOPED_TRACE(c.name);
     OpenWithEmptyLibrary();
-    LabelInOrder(QString::fromUtf8(c.typed));
+    LabelInOrder(QString::fromUtf8(c.typed), true, true);
     ASSERT_TRUE(dialogShown_);
     EXPECT_EQ(countText_, QString::fromUtf8(c.count));
     EXPECT_EQ(shownCharacters_[0], QString::fromUtf8(c.shown0));
@@ -192,6 +303,41 @@ TEST_F(LineLabellingTest, PairsTheTypedCharactersWithTheBoxesInReadingOrder) {
     EXPECT_EQ(FileStore(), dialog_->Samples());
     EXPECT_TRUE(dialog_->messages.isEmpty());
   }
+}
+
+TEST_F(LineLabellingTest, EveryBoxShowsItsCharacterOnTheWorkspaceWhileTheDialogIsUp) {
+  OpenWithEmptyLibrary();
+  LabelInOrder(QStringLiteral("甲乙"));
+  EXPECT_EQ(captions_, (std::vector<QString>{QStringLiteral("甲"), QStringLiteral("乙")}));
+  EXPECT_TRUE(Workspace().boxCaptions().empty()) << "left on the workspace after the dialog";
+  // A box without a character is marked, not left blank.
+  LabelInOrder(QStringLiteral("x"), false);
+  EXPECT_EQ(captions_, (std::vector<QString>{QStringLiteral("x"), QString()}));
+}
+
+TEST_F(LineLabellingTest, DifferentCountsNeedTheChoiceOfTheFirstBoxes) {
+  for (const char *typed : {"a", "abc"}) {
+    SCOPED_TRACE(typed);
+    OpenWithEmptyLibrary();
+    LabelInOrder(QString::fromUtf8(typed));
+    EXPECT_FALSE(okEnabled_);
+    EXPECT_TRUE(dialog_->Samples().empty());
+    EXPECT_EQ(List().rowCount(), 0);
+  }
+  OpenWithEmptyLibrary();
+  LabelInOrder(QStringLiteral("ab"));
+  EXPECT_TRUE(okEnabled_);
+}
+
+TEST_F(LineLabellingTest, TheLastTypedLineComesBackForTheSameBoxes) {
+  OpenWithEmptyLibrary();
+  LabelInOrder(QStringLiteral("ab"), false);
+  LabelInOrder(QStringLiteral("ab"));
+  EXPECT_EQ(startText_, "ab");
+  // Other boxes: the line starts empty.
+  ASSERT_TRUE(Workspace().DeleteBox(1));
+  LabelInOrder(QStringLiteral("a"));
+  EXPECT_EQ(startText_, "");
 }
 
 TEST_F(LineLabellingTest, FollowsTheUsualRulesForSamplesAlreadyInTheLibrary) {

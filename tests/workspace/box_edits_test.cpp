@@ -11,8 +11,8 @@
 
 // Readable failures: the outline and the string.
 void PrintTo(const SegBox &box, std::ostream *out) {
-  *out << "(" << box.x << "," << box.y << " " << box.width << "x" << box.height << " "
-       << box.data << ")";
+  *out << "(" << box.x << "," << box.y << " " << box.width << "x" << box.height << " " << box.data
+       << ")";
 }
 
 namespace {
@@ -215,6 +215,45 @@ TEST(ReplaceBoxesInReadingOrder, PutsAddedBoxesInPlaceAndFindsThemAgain) {
       names.push_back(b.data);
     EXPECT_EQ(names, c.order);
   }
+}
+
+} // namespace
+
+namespace {
+
+SegBox WithData(int x, int y, int width, int height, std::string data) {
+  return SegBox{x, y, width, height, std::move(data)};
+}
+
+TEST(SameOutline, MatchesPositionAndSizeWhateverTheData) {
+  const std::vector<SegBox> boxes = {WithData(0, 0, 5, 5, "a"), WithData(10, 0, 5, 6, "b")};
+  struct Case {
+    const char *name;
+    SegBox box;
+    int expected;
+  };
+  const Case kCases[] = {
+      {"same outline, other data", WithData(10, 0, 5, 6, "zz"), 1},
+      {"same corner, one pixel taller", WithData(10, 0, 5, 7, "b"), -1},
+      {"moved by one", WithData(1, 0, 5, 5, "a"), -1},
+  };
+  for (const Case &c : kCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(SameOutline(boxes, c.box), c.expected);
+  }
+  EXPECT_EQ(SameOutline({}, Outline(0, 0, 5, 5)), -1);
+}
+
+TEST(BoxesInside, TakesBoxesWithinTheOutlineEdgesIncluded) {
+  const SegBox outer = Outline(10, 10, 20, 20);
+  const std::vector<SegBox> boxes = {
+      Outline(12, 12, 4, 4),   // well inside
+      Outline(10, 10, 20, 20), // the same outline
+      Outline(26, 26, 4, 4),   // touching the bottom-right edges
+      Outline(27, 27, 4, 4),   // reaching out by one
+      Outline(0, 0, 5, 5),     // outside
+  };
+  EXPECT_EQ(BoxesInside(boxes, outer), (std::vector<int>{0, 1, 2}));
 }
 
 } // namespace

@@ -26,8 +26,16 @@ struct Case {
 TEST(BoxGesture, ClickDrawOrMergeByWhereItStartsAndHowFarItMoves) {
   const Case kCases[] = {
       {"still", false, {10, 10, 0}, {}, Kind::Click, {}, {}},
-      {"jitter within the distance", false, {10, 10, 0}, {{13, 7, 0}, {7, 13, 1}}, Kind::Click,
-       {}, {}},
+      {"jitter within the distance",
+       false,
+       {10, 10, 0},
+       {{13, 7, 0}, {7, 13, 1}},
+       Kind::Click,
+       {},
+       {}},
+      // Touching glyphs: 9 pixels onto the neighbour is still a click at
+      // the default distance of 10.
+      {"jitter onto the next box", false, {10, 10, 0}, {{19, 10, 1}}, Kind::Click, {}, {}},
       {"from empty space", false, {10, 10, -1}, {{20, 4, -1}}, Kind::Draw, {10, 4, 20, 10}, {}},
       {"with Shift from a box", true, {10, 10, 2}, {{4, 30, 2}}, Kind::Draw, {4, 10, 10, 30}, {}},
       {"Shift within the distance", true, {10, 10, -1}, {{12, 12, -1}}, Kind::Click, {}, {}},
@@ -40,6 +48,14 @@ TEST(BoxGesture, ClickDrawOrMergeByWhereItStartsAndHowFarItMoves) {
        Kind::Merge,
        {},
        {3, 4, 5}},
+      // A neighbour met within the distance joins once the drag starts.
+      {"over a close neighbour",
+       false,
+       {10, 10, 3},
+       {{14, 10, 6}, {25, 10, -1}},
+       Kind::Merge,
+       {},
+       {3, 6}},
       // Dragged off its own box without meeting another: nothing to merge.
       {"from a box over nothing", false, {10, 10, 3}, {{40, 10, -1}}, Kind::None, {}, {}},
   };
@@ -72,6 +88,17 @@ TEST(BoxGesture, ShowsTheRubberBandWhileDrawingAndNothingWithoutAPress) {
   gesture.Cancel();
   EXPECT_FALSE(gesture.active());
   EXPECT_EQ(gesture.Release().kind, Kind::None);
+}
+
+TEST(BoxGesture, TheDragDistanceSetOutlivesEachGesture) {
+  BoxGesture gesture;
+  gesture.SetDragDistance(4);
+  for (int round = 0; round < 2; ++round) {
+    gesture.Press(10, 10, {10, 10}, 0, false);
+    EXPECT_FALSE(gesture.Move(13, 10, {13, 10}, 0));
+    gesture.Move(14, 10, {14, 10}, 1);
+    EXPECT_EQ(gesture.Release().kind, Kind::Merge);
+  }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "workspace/binar_ctrl.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QSignalSpy>
@@ -39,9 +40,10 @@ struct Outline {
 // 2..7 x 3..9), a narrow glyph (12..13 x 3..9) and a ring (20..28 x 2..10)
 // with a dot (24, 6) inside it.
 QImage Scene() {
-  return BlackWithWhite(60, 30, {QRect(2, 3, 3, 7), QRect(5, 5, 3, 5), QRect(12, 3, 2, 7),
-                                 QRect(20, 2, 9, 1), QRect(20, 10, 9, 1), QRect(20, 2, 1, 9),
-                                 QRect(28, 2, 1, 9), QRect(24, 6, 1, 1)});
+  return BlackWithWhite(60, 30,
+                        {QRect(2, 3, 3, 7), QRect(5, 5, 3, 5), QRect(12, 3, 2, 7),
+                         QRect(20, 2, 9, 1), QRect(20, 10, 9, 1), QRect(20, 2, 1, 9),
+                         QRect(28, 2, 1, 9), QRect(24, 6, 1, 1)});
 }
 constexpr Outline kPair{1, 2, 7, 8};
 constexpr Outline kNarrow{11, 2, 3, 8};
@@ -99,7 +101,7 @@ protected:
 
 TEST_F(BoxEditingTest, ShiftDragDrawsABoxSnappedToTheInkAndSelectsIt) {
   // Around the dot inside the ring, with black margins on every side.
-  SendDrag(*view_, {22, 4}, {26, 8}, Qt::ShiftModifier);
+  SendShortDrag(*view_, {22, 4}, {26, 8}, Qt::ShiftModifier);
   EXPECT_EQ(Outlines(), (std::vector<Outline>{kPair, kNarrow, kRing, kDot}));
   EXPECT_EQ(Selected(), kDot);
   EXPECT_EQ(LastReported(), kDot);
@@ -133,12 +135,29 @@ TEST_F(BoxEditingTest, PlainDragFromEmptySpaceDrawsButAJitteryClickOnlySelects) 
   EXPECT_EQ(Outlines().size(), 4u);
   EXPECT_EQ(Selected(), kRing);
 
-  // Moving no more than 3 pixels is a click: the box is selected, nothing
-  // else changes.
-  SendDrag(*view_, {3, 4}, {6, 7});
+  // Moving less than the platform's start distance is a click, even when
+  // it ends on the touching neighbour: the box is selected, nothing else
+  // changes.
+  ASSERT_GT(QApplication::startDragDistance(), 9);
+  SendDrag(*view_, {3, 4}, {12, 4});
   EXPECT_EQ(Outlines().size(), 4u);
   EXPECT_EQ(Selected(), kPair);
   EXPECT_EQ(LastReported(), kPair);
+}
+
+TEST_F(BoxEditingTest, ANestedPieceDraggedOntoItsGlyphMergesAndMergesTakeInsideBoxes) {
+  SendShortDrag(*view_, {22, 4}, {26, 8}, Qt::ShiftModifier); // the dot gets a box
+  ASSERT_EQ(Outlines(), (std::vector<Outline>{kPair, kNarrow, kRing, kDot}));
+  // Pressed on the dot (the innermost box there), dragged over the ring and
+  // out: the ring, met before the drag distance was reached, joins.
+  SendDrag(*view_, {24, 6}, {35, 6});
+  EXPECT_EQ(Outlines(), (std::vector<Outline>{kPair, kNarrow, kRing}));
+  EXPECT_EQ(Selected(), kRing);
+
+  // Merging the narrow glyph with the ring takes the dot's box in too.
+  SendShortDrag(*view_, {22, 4}, {26, 8}, Qt::ShiftModifier);
+  SendDrag(*view_, {12, 4}, {27, 4});
+  EXPECT_EQ(Outlines(), (std::vector<Outline>{kPair, Outline{11, 1, 18, 10}}));
 }
 
 TEST_F(BoxEditingTest, DragFromABoxMergesTheBoxesItPassesOver) {
@@ -229,12 +248,17 @@ TEST_F(BoxEditingTest, DeleteKeyRemovesTheSelectedBoxOnly) {
   EXPECT_EQ(Outlines().size(), 2u);
 }
 
+TEST_F(BoxEditingTest, TheTooltipTellsHowToZoomAndEdit) {
+  for (const char *told : {"Ctrl + 滚轮", "Shift", "合并", "Ctrl+Z"})
+    EXPECT_TRUE(view_->toolTip().contains(QString::fromUtf8(told))) << told;
+}
+
 TEST_F(BoxEditingTest, EditsFollowTheZoom) {
   SendKey(*view_, QEvent::KeyPress, 0xffe3);
   SendWheel(*view_, {0, 0}, 120, Qt::ControlModifier);
   ASSERT_EQ(view_->view(), (ViewZoom{2, 0, 0}));
   // View (44, 8)..(52, 16) is workspace (22, 4)..(26, 8): around the dot.
-  SendDrag(*view_, {44, 8}, {52, 16}, Qt::ShiftModifier);
+  SendShortDrag(*view_, {44, 8}, {52, 16}, Qt::ShiftModifier);
   EXPECT_EQ(Selected(), kDot);
 }
 

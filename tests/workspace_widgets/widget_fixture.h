@@ -1,5 +1,6 @@
 #pragma once
 // Small pictures and pixel probes for the workspace widgets.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -72,6 +73,22 @@ inline void SendClick(QWidget &to, QPoint at) {
 
 // A left-button drag as the platform delivers it: the press, moves one pixel
 // step at a time along the way, the release.
+// A drag too short to pass the start distance, made as a user makes one:
+// out past the distance first, then back to `where` before letting go.
+inline void SendShortDrag(QWidget &to, QPoint from, QPoint where,
+                          Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                        Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(at), QPointF(to.mapToGlobal(at)), button, buttons, modifiers);
+    QCoreApplication::sendEvent(&to, &event);
+  };
+  send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+  const QPoint out = from + QPoint(0, QApplication::startDragDistance() + 1);
+  send(QEvent::MouseMove, out, Qt::NoButton, Qt::LeftButton);
+  send(QEvent::MouseMove, where, Qt::NoButton, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, where, Qt::LeftButton, Qt::NoButton);
+}
+
 inline void SendDrag(QWidget &to, QPoint from, QPoint where,
                      Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
   const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button,
