@@ -2,11 +2,13 @@
 #include "engine/blocks.h"
 #include "engine/glyph_grouping.h"
 #include "engine/morvexa.h"
+#include "engine/reading_order.h"
 
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -17,42 +19,48 @@ struct Rect {
   int left, top, right, bottom; // right and bottom inclusive
 };
 
-// Lines first, then left to right, so boxes come out in the order a person
-// reads the glyphs even when a tall glyph starts above its neighbours.
+// Boxes in the order a person reads the glyphs.
 void orderForReading(std::vector<Rect> &rects) {
-  std::stable_sort(rects.begin(), rects.end(), [](const Rect &a, const Rect &b) {
-    return a.top != b.top ? a.top < b.top : a.left < b.left;
-  });
-  auto lineStart = rects.begin();
-  int lineBottom = 0;
-  auto sortLine = [](auto first, auto last) {
-    std::stable_sort(first, last, [](const Rect &a, const Rect &b) {
-      return a.left != b.left ? a.left < b.left : a.top < b.top;
-    });
-  };
-  for (auto it = rects.begin(); it != rects.end(); ++it) {
-    if (it != lineStart && it->top > lineBottom) {
-      sortLine(lineStart, it);
-      lineStart = it;
-    }
-    lineBottom = it == lineStart ? it->bottom : std::max(lineBottom, it->bottom);
-  }
-  sortLine(lineStart, rects.end());
+  std::vector<reading::Box> boxes;
+  boxes.reserve(rects.size());
+  for (const Rect &r : rects)
+    boxes.push_back({r.left, r.top, r.right, r.bottom});
+  std::vector<Rect> sorted;
+  sorted.reserve(rects.size());
+  for (std::size_t index : reading::readingOrder(boxes))
+    sorted.push_back(rects[index]);
+  rects = std::move(sorted);
 }
 
 std::vector<Rect> glyphs(const unsigned char *mask, int width, int height, float minPixels) {
   // connectedComponentsWithStats only reads its input.
   const cv::Mat image(height, width, CV_8UC1, const_cast<unsigned char *>(mask));
   cv::Mat labels, stats, centroids;
-  const int labelCount =
-      cv::connectedComponentsWithStats(image, labels, stats, centroids, 8, CV_32S);
+  // OpenCV labels a tall, narrow image seconds slower than its transpose
+  // (one pixel wide and millions high); shapes are the same either way.
+  const bool transposed = height > 4 * std::int64_t{width};
+  int labelCount = 0;
+  if (transposed) {
+    cv::Mat across;
+    cv::transpose(image, across);
+    labelCount = cv::connectedComponentsWithStats(across, labels, stats, centroids, 8, CV_32S);
+    cv::Mat back;
+    cv::transpose(labels, back);
+    labels = back;
+  } else {
+    labelCount = cv::connectedComponentsWithStats(image, labels, stats, centroids, 8, CV_32S);
+  }
+  const int leftStat = transposed ? cv::CC_STAT_TOP : cv::CC_STAT_LEFT;
+  const int topStat = transposed ? cv::CC_STAT_LEFT : cv::CC_STAT_TOP;
+  const int widthStat = transposed ? cv::CC_STAT_HEIGHT : cv::CC_STAT_WIDTH;
+  const int heightStat = transposed ? cv::CC_STAT_WIDTH : cv::CC_STAT_HEIGHT;
   std::vector<Shape> shapes;
   shapes.reserve(std::size_t(std::max(labelCount - 1, 0)));
   for (int label = 1; label < labelCount; ++label) { // 0 is the background
     const int *s = stats.ptr<int>(label);
-    const int left = s[cv::CC_STAT_LEFT], top = s[cv::CC_STAT_TOP];
-    shapes.push_back({left, top, left + s[cv::CC_STAT_WIDTH] - 1,
-                      top + s[cv::CC_STAT_HEIGHT] - 1, s[cv::CC_STAT_AREA]});
+    const int left = s[leftStat], top = s[topStat];
+    shapes.push_back(
+        {left, top, left + s[widthStat] - 1, top + s[heightStat] - 1, s[cv::CC_STAT_AREA]});
   }
   // Shape i carries label i + 1, as ShapeLabels expects.
   const std::vector<Shape> grouped = groupIntoGlyphs(shapes, {labels.ptr<int>(0), width});

@@ -11,14 +11,15 @@
 namespace morvexa {
 namespace {
 
-// Sizes are 64-bit: a mask the engine accepts can be tens of millions of
-// pixels long, and the rules below multiply heights by small factors.
-using Size = std::int64_t;
+// Products of sizes in 64 bits: a mask may be 30 million pixels long.
+std::int64_t i64(std::int64_t v) {
+  return v;
+}
 
 struct Box {
   int left, top, right, bottom;
-  Size width() const { return Size{right} - left + 1; }
-  Size height() const { return Size{bottom} - top + 1; }
+  int width() const { return right - left + 1; }
+  int height() const { return bottom - top + 1; }
 };
 
 Box boxOf(const Shape &s) {
@@ -71,21 +72,23 @@ private:
 struct Line {
   int top, bottom;
   std::vector<int> shapes;
-  Size height() const { return Size{bottom} - top + 1; }
+  int height() const { return bottom - top + 1; }
 };
 
-// Rows of text: shapes whose rows overlap, chained. A row thinner than half
-// its neighbour and closer to it than half that neighbour's height (the dots
-// of "ij" over a line without tall letters) belongs to that neighbour.
+// Rows of text: shapes whose rows overlap, chained. A row at most a third as
+// high as its neighbour, with no more shapes, and closer to it than half that
+// neighbour's height (the dots of "ij" over a line without tall letters)
+// belongs to that neighbour. Specks take no part.
 // Frames, table rules and underlines: a shape more than four times as high
 // as the typical shape, or ten times as wide while thinner than it. They
 // would chain every line they cross into one and swallow the text they
 // surround, so they stay boxes of their own and join nothing.
-std::vector<bool> outsized(const std::vector<Shape> &shapes) {
+std::vector<bool> outsized(const std::vector<Shape> &shapes, const std::vector<bool> &specks) {
   std::vector<int> heights;
   heights.reserve(shapes.size());
-  for (const Shape &s : shapes)
-    heights.push_back(s.bottom - s.top + 1);
+  for (std::size_t i = 0; i < shapes.size(); ++i)
+    if (!specks[i])
+      heights.push_back(shapes[i].bottom - shapes[i].top + 1);
   std::vector<bool> result(shapes.size(), false);
   if (heights.empty())
     return result;
@@ -95,13 +98,12 @@ std::vector<bool> outsized(const std::vector<Shape> &shapes) {
   for (std::size_t i = 0; i < shapes.size(); ++i) {
     const std::int64_t h = shapes[i].bottom - shapes[i].top + 1;
     const std::int64_t w = shapes[i].right - shapes[i].left + 1;
-    result[i] = h > 4 * typical || (w > 10 * typical && h < typical);
+    result[i] = !specks[i] && (h > 4 * typical || (w > 10 * typical && h < typical));
   }
   return result;
 }
 
-std::vector<Line> formLines(const std::vector<Shape> &shapes) {
-  const std::vector<bool> aside = outsized(shapes);
+std::vector<Line> formLines(const std::vector<Shape> &shapes, const std::vector<bool> &aside) {
   std::vector<int> order;
   order.reserve(shapes.size());
   for (int i = 0; i < int(shapes.size()); ++i)
@@ -127,7 +129,11 @@ std::vector<Line> formLines(const std::vector<Shape> &shapes) {
         continue;
       const Line &near = bands[std::size_t(other)];
       const int gap = other < k ? band.top - near.bottom - 1 : near.top - band.bottom - 1;
-      if (2 * band.height() <= near.height() && 2 * gap <= near.height() &&
+      // A row of dots is a third of its neighbour's height at most and has
+      // no more shapes than it; a caption over a headline is taller or has
+      // more letters, and stays a line of its own.
+      if (3 * i64(band.height()) <= near.height() && 2 * i64(gap) <= near.height() &&
+          band.shapes.size() <= near.shapes.size() &&
           (target[std::size_t(k)] < 0 || gap < bestGap)) {
         target[std::size_t(k)] = other;
         bestGap = gap;
@@ -182,7 +188,7 @@ bool enclosed(const Box &inner, const Box &outer, int outerLabel, const ShapeLab
 }
 
 // The height four fifths of the values reach up to.
-Size upperFifthOf(std::vector<Size> values) {
+int upperFifthOf(std::vector<int> values) {
   if (values.empty())
     return 0;
   const auto at = values.begin() + std::ptrdiff_t(values.size() * 4 / 5);
@@ -204,12 +210,12 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
   std::sort(members.begin(), members.end(), [&](int a, int b) {
     return shapes[std::size_t(a)].left < shapes[std::size_t(b)].left;
   });
-  std::vector<Size> heights;
+  std::vector<int> heights;
   heights.reserve(members.size());
   for (int i : members)
     heights.push_back(shapes[std::size_t(i)].bottom - shapes[std::size_t(i)].top + 1);
-  const Size glyphHeight = upperFifthOf(std::move(heights));
-  const Size highest = glyphHeight + glyphHeight / 2 + 1;
+  const int glyphHeight = upperFifthOf(std::move(heights));
+  const int highest = glyphHeight + glyphHeight / 2 + 1;
   // Shapes met so far whose columns may still overlap, by rows in bands of
   // `highest`: a shape can only join shapes in its own and the next bands.
   int lineTop = shapes[std::size_t(members.front())].top, lineBottom = lineTop;
@@ -220,8 +226,8 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
   std::vector<std::vector<int>> active(std::size_t((lineBottom - lineTop) / highest + 1));
   for (int i : members) {
     const Box b = boxOf(shapes[std::size_t(i)]);
-    const auto first = int(std::max(Size{0}, (b.bottom - highest - lineTop) / highest));
-    const auto last = int(std::min(Size(active.size()) - 1, (b.top + highest - lineTop) / highest));
+    const int first = std::max(0, (b.bottom - highest - lineTop) / highest);
+    const int last = std::min(int(active.size()) - 1, (b.top + highest - lineTop) / highest);
     for (int band = first; band <= last; ++band) {
       std::vector<int> &near = active[std::size_t(band)];
       std::erase_if(near, [&](int j) { return shapes[std::size_t(j)].right < b.left; });
@@ -277,17 +283,17 @@ struct Cluster {
 void joinMarkPairs(std::vector<Cluster> &clusters, const Line &line, Groups &groups) {
   // Small against the glyphs too, not only the line: lines of two columns
   // that chain into one tall row would make every letter small.
-  std::vector<Size> heights;
+  std::vector<int> heights;
   for (const Cluster &c : clusters)
     heights.push_back(c.box.height());
-  const Size glyphHeight = upperFifthOf(std::move(heights));
+  const int glyphHeight = upperFifthOf(std::move(heights));
   auto mark = [&](const Box &b) {
-    return 20 * b.height() <= 9 * line.height() && 2 * b.height() <= glyphHeight &&
-           4 * b.height() >= 5 * b.width();
+    return 20 * i64(b.height()) <= 9 * i64(line.height()) && 2 * i64(b.height()) <= glyphHeight &&
+           4 * i64(b.height()) >= 5 * i64(b.width());
   };
   for (std::size_t k = 0; k + 1 < clusters.size(); ++k) {
     const Box &a = clusters[k].box, &b = clusters[k + 1].box;
-    const Size tolerance = std::max(Size{1}, std::max(a.height(), b.height()) / 4);
+    const int tolerance = std::max(1, std::max(a.height(), b.height()) / 4);
     const int gap = b.left - a.right - 1;
     if (mark(a) && mark(b) && std::abs(a.top - b.top) <= tolerance &&
         std::abs(a.bottom - b.bottom) <= tolerance && gap <= std::max(a.height(), b.height())) {
@@ -301,7 +307,7 @@ void joinMarkPairs(std::vector<Cluster> &clusters, const Line &line, Groups &gro
   std::erase_if(clusters, [](const Cluster &c) { return c.root < 0; });
 }
 
-Size median(std::vector<Size> values) {
+int median(std::vector<int> values) {
   if (values.empty())
     return 0;
   std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
@@ -315,11 +321,11 @@ Size median(std::vector<Size> values) {
 // "ill" is as square as 川.
 void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &groups,
                      const std::function<bool(int)> &singleShape) {
-  std::vector<Size> tallHeights;
+  std::vector<int> tallHeights;
   for (const Cluster &c : clusters)
-    if (10 * c.box.height() >= 7 * line.height())
+    if (10 * i64(c.box.height()) >= 7 * i64(line.height()))
       tallHeights.push_back(c.box.height());
-  const Size square = median(tallHeights);
+  const int square = median(tallHeights);
   if (square < 4)
     return;
   // Shapes by their top and bottom, counted once, so a long line costs no
@@ -331,8 +337,8 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
   int best = 0;
   for (const Cluster &c : clusters) {
     const Box &b = c.box;
-    if (100 * b.height() < 62 * square || 100 * b.height() > 82 * square ||
-        2 * b.width() < b.height())
+    if (100 * i64(b.height()) < 62 * i64(square) || 100 * i64(b.height()) > 82 * i64(square) ||
+        2 * i64(b.width()) < b.height())
       continue;
     int alike = 0;
     for (int dt = -1; dt <= 1; ++dt)
@@ -342,28 +348,29 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
       }
     best = std::max(best, alike);
   }
-  if (best >= 2 && 100 * best >= 15 * int(clusters.size()))
+  if (best >= 2 && 100 * i64(best) >= 15 * i64(clusters.size()))
     return;
   // Digits and capitals are as tall as the line too: a line is taken for
   // square text when it holds a single shape that is square by itself (as
   // wide as high, as 国 or 我; a % built of three shapes is not).
   const bool squareGlyph = std::any_of(clusters.begin(), clusters.end(), [&](const Cluster &c) {
     const Box &b = c.box;
-    return singleShape(c.root) && 20 * b.height() >= 19 * square &&
-           20 * b.width() >= 17 * b.height() && 10 * b.width() <= 11 * b.height();
+    return singleShape(c.root) && 20 * i64(b.height()) >= 19 * i64(square) &&
+           20 * i64(b.width()) >= 17 * i64(b.height()) &&
+           10 * i64(b.width()) <= 11 * i64(b.height());
   });
   // Or a line where most tall shapes are narrow strokes (川 北 引), which
   // digits and capitals are not.
   int tallShapes = 0, narrowShapes = 0;
   for (const Cluster &c : clusters)
-    if (100 * c.box.height() >= 85 * square) {
+    if (100 * i64(c.box.height()) >= 85 * i64(square)) {
       ++tallShapes;
-      narrowShapes += 20 * c.box.width() < 9 * c.box.height() ? 1 : 0;
+      narrowShapes += 20 * i64(c.box.width()) < 9 * i64(c.box.height()) ? 1 : 0;
     }
   if (!squareGlyph && (tallShapes < 3 || 5 * narrowShapes < 2 * tallShapes))
     return;
-  const Size widest = square + square / 10;
-  const Size tall = (85 * square + 99) / 100;
+  const int widest = square + square / 10;
+  const int tall = int((85 * i64(square) + 99) / 100);
   // Where most tall shapes end: the bottom of the square glyphs. Latin
   // letters within Chinese text stand on a baseline above it, so a run of
   // them alone does not pass for one square glyph.
@@ -408,13 +415,132 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
   }
 }
 
+// Specks of noise: shapes a tenth of the text's height (or one pixel) with no
+// other ink within three times their size around them (less one pixel). They take no part in
+// forming lines nor in a line's statistics: one speck above a line would
+// otherwise change the line's height and every rule measured against it.
+// A dot that belongs to a glyph (of i, of 心) stands closer to its strokes.
+std::vector<bool> findSpecks(const std::vector<Shape> &shapes, const ShapeLabels &labels) {
+  std::vector<bool> specks(shapes.size(), false);
+  std::vector<int> heights;
+  heights.reserve(shapes.size());
+  int lowest = 0;
+  for (const Shape &s : shapes) {
+    heights.push_back(s.bottom - s.top + 1);
+    lowest = std::max(lowest, s.bottom);
+  }
+  const std::int64_t typical = upperFifthOf(std::move(heights));
+  constexpr int largestSpeck = 4; // keeps the look-around cheap on noisy masks
+  for (std::size_t i = 0; i < shapes.size(); ++i) {
+    const Shape &s = shapes[i];
+    const int size = std::max(s.right - s.left + 1, s.bottom - s.top + 1);
+    if (size > largestSpeck || (size > 1 && 10 * i64(size) > typical))
+      continue;
+    const int reach = 3 * size - 1, own = int(i) + 1;
+    const int left = std::max(0, s.left - reach),
+              right = std::min(labels.width - 1, s.right + reach);
+    const int top = std::max(0, s.top - reach), bottom = std::min(lowest, s.bottom + reach);
+    bool alone = true;
+    for (int y = top; y <= bottom && alone; ++y)
+      for (int x = left; x <= right; ++x) {
+        const int label = labels.at(x, y);
+        if (label != 0 && label != own) {
+          alone = false;
+          break;
+        }
+      }
+    specks[i] = alone;
+  }
+  return specks;
+}
+
+// A speck straight above or below a glyph, no farther from it than half the
+// glyph's height, is its dot (the dot of an i drawn small, four rows up);
+// it joins the nearest such glyph. Other specks stay boxes of their own.
+void joinStackedSpecks(const std::vector<Shape> &shapes, const std::vector<bool> &specks,
+                       const std::vector<bool> &aside, const ShapeLabels &labels, Groups &groups) {
+  int lowest = 0;
+  for (const Shape &s : shapes)
+    lowest = std::max(lowest, s.bottom);
+  constexpr int farthest = 64; // rows looked along, keeping noisy masks cheap
+  for (std::size_t i = 0; i < shapes.size(); ++i) {
+    if (!specks[i])
+      continue;
+    const Shape &s = shapes[i];
+    const int own = int(i) + 1;
+    int target = -1, bestGap = farthest + 1;
+    for (int x = s.left; x <= s.right; ++x) {
+      for (int y = s.top - 1, gap = 0; y >= 0 && gap < bestGap; --y, ++gap) {
+        const int label = labels.at(x, y);
+        if (label != 0 && label != own) {
+          target = label - 1;
+          bestGap = gap;
+          break;
+        }
+      }
+      for (int y = s.bottom + 1, gap = 0; y <= lowest && gap < bestGap; ++y, ++gap) {
+        const int label = labels.at(x, y);
+        if (label != 0 && label != own) {
+          target = label - 1;
+          bestGap = gap;
+          break;
+        }
+      }
+    }
+    if (target < 0 || aside[std::size_t(target)])
+      continue;
+    const Box glyph = groups.box(target);
+    const Box speck = boxOf(s);
+    if (yOverlap(glyph, speck) <= 0 && 2 * i64(bestGap) <= glyph.height())
+      groups.join(target, int(i));
+  }
+}
+
+// A glyph whose box lies inside another glyph's box and is small against it
+// (a piece the rules left apart) joins it: a box hidden inside another is
+// one the user cannot see to fix. A box holding two or more boxes is a
+// frame, and a glyph a quarter of a box's area or more is a character
+// inside a frame: those stay apart.
+void joinNested(Groups &groups, std::size_t count, const std::vector<bool> &aside) {
+  struct Glyph {
+    int root;
+    Box box;
+  };
+  std::vector<Glyph> glyphs;
+  for (int i = 0; i < int(count); ++i)
+    if (groups.find(i) == i)
+      glyphs.push_back({i, groups.box(i)});
+  std::sort(glyphs.begin(), glyphs.end(),
+            [](const Glyph &a, const Glyph &b) { return a.box.left < b.box.left; });
+  for (std::size_t k = 0; k < glyphs.size(); ++k) {
+    const Glyph &outer = glyphs[k];
+    if (aside[std::size_t(outer.root)])
+      continue;
+    int held = 0;
+    std::size_t inner = 0;
+    for (std::size_t j = k + 1;
+         j < glyphs.size() && glyphs[j].box.left <= outer.box.right && held < 2; ++j)
+      if (inside(glyphs[j].box, outer.box)) {
+        ++held;
+        inner = j;
+      }
+    if (held == 1 && 4 * i64(glyphs[inner].box.width()) * glyphs[inner].box.height() <
+                         i64(outer.box.width()) * outer.box.height())
+      groups.join(outer.root, glyphs[inner].root);
+  }
+}
+
 } // namespace
 
 std::vector<Shape> groupIntoGlyphs(const std::vector<Shape> &shapes, const ShapeLabels &labels) {
   Groups groups(shapes);
   std::vector<int> members(shapes.size(), 0);  // shapes per group, one line at a time
   std::vector<Nearest> nearest(shapes.size()); // the nearest mark above or below, ditto
-  for (Line &line : formLines(shapes)) {
+  const std::vector<bool> specks = findSpecks(shapes, labels);
+  std::vector<bool> aside = outsized(shapes, specks);
+  for (std::size_t i = 0; i < shapes.size(); ++i)
+    aside[i] = aside[i] || specks[i];
+  for (Line &line : formLines(shapes, aside)) {
     joinOverlapping(shapes, line.shapes, groups, labels, nearest);
     std::vector<Cluster> clusters;
     for (int i : line.shapes)
@@ -430,6 +556,8 @@ std::vector<Shape> groupIntoGlyphs(const std::vector<Shape> &shapes, const Shape
     for (int i : line.shapes)
       members[std::size_t(i)] = 0;
   }
+  joinStackedSpecks(shapes, specks, aside, labels, groups);
+  joinNested(groups, shapes.size(), aside);
   std::vector<Shape> glyphs;
   std::vector<int> glyphOf(shapes.size(), -1);
   for (int i = 0; i < int(shapes.size()); ++i) {

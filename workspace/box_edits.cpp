@@ -1,5 +1,7 @@
 #include "workspace/box_edits.h"
 
+#include "engine/reading_order.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstddef>
@@ -27,76 +29,14 @@ std::optional<SegBox> SnappedBox(const WhiteMask &mask, const PixelRect &area) {
   return MakeSegBox(*ink, mask.pixels, mask.width, mask.height);
 }
 
-// Vertical extent of a box's outline, bottom exclusive, in 64 bits: outlines
-// of engine rectangles may sit at the ends of the int range.
-struct Extent {
-  std::int64_t top;
-  std::int64_t bottom;
-  std::int64_t height() const { return bottom - top; }
-};
-
-Extent VerticalExtent(const SegBox &box) {
-  return {box.y, std::int64_t{box.y} + std::max(box.height, 0)};
-}
-
-std::int64_t Overlap(const Extent &a, const Extent &b) {
-  return std::max<std::int64_t>(0, std::min(a.bottom, b.bottom) - std::max(a.top, b.top));
-}
-
-struct Line {
-  Extent extent;
-  std::vector<std::size_t> members;
-};
-
-// The indices of `boxes` in reading order.
+// The indices of `boxes` in reading order, as findRect gives them.
 std::vector<std::size_t> ReadingOrder(std::span<const SegBox> boxes) {
-  std::vector<std::size_t> byTop(boxes.size());
-  std::iota(byTop.begin(), byTop.end(), std::size_t{0});
-  std::stable_sort(byTop.begin(), byTop.end(), [&](std::size_t a, std::size_t b) {
-    if (boxes[a].y != boxes[b].y)
-      return boxes[a].y < boxes[b].y;
-    return boxes[a].x < boxes[b].x;
-  });
-
-  std::vector<Line> lines;
-  for (std::size_t index : byTop) {
-    const Extent extent = VerticalExtent(boxes[index]);
-    Line *best = nullptr;
-    std::int64_t bestOverlap = 0;
-    for (Line &line : lines) {
-      const std::int64_t overlap = Overlap(extent, line.extent);
-      const std::int64_t lower = std::min(extent.height(), line.extent.height());
-      if (overlap > 0 && overlap * 2 >= lower && overlap > bestOverlap) {
-        best = &line;
-        bestOverlap = overlap;
-      }
-    }
-    if (best == nullptr) {
-      lines.push_back({extent, {index}});
-      continue;
-    }
-    best->extent = {std::min(best->extent.top, extent.top),
-                    std::max(best->extent.bottom, extent.bottom)};
-    best->members.push_back(index);
-  }
-
-  std::stable_sort(lines.begin(), lines.end(),
-                   [](const Line &a, const Line &b) { return a.extent.top < b.extent.top; });
-  std::vector<std::size_t> order;
-  order.reserve(boxes.size());
-  for (Line &line : lines) {
-    std::stable_sort(line.members.begin(), line.members.end(), [&](std::size_t a, std::size_t b) {
-      const SegBox &p = boxes[a];
-      const SegBox &q = boxes[b];
-      if (p.x != q.x)
-        return p.x < q.x;
-      if (p.y != q.y)
-        return p.y < q.y;
-      return std::int64_t{p.width} * p.height > std::int64_t{q.width} * q.height;
-    });
-    order.insert(order.end(), line.members.begin(), line.members.end());
-  }
-  return order;
+  std::vector<reading::Box> outlines;
+  outlines.reserve(boxes.size());
+  for (const SegBox &box : boxes)
+    outlines.push_back({box.x, box.y, std::int64_t{box.x} + std::max(box.width, 0) - 1,
+                        std::int64_t{box.y} + std::max(box.height, 0) - 1});
+  return reading::readingOrder(outlines);
 }
 
 } // namespace
