@@ -27,8 +27,9 @@ bool WritePagesFile(const std::string &path, const std::vector<ExchangedPage> &p
   bool ok = std::fputs(kMagic, file.get()) >= 0;
   for (const ExchangedPage &page : pages) {
     ok = ok && std::fprintf(file.get(), "%d %d\n", page.width, page.height) > 0;
-    ok = ok &&
-         std::fwrite(page.pixels.data(), 1, page.pixels.size(), file.get()) == page.pixels.size();
+    // An empty page has no buffer at all: fwrite must not see its null data.
+    ok = ok && (page.pixels.empty() || std::fwrite(page.pixels.data(), 1, page.pixels.size(),
+                                                   file.get()) == page.pixels.size());
   }
   return Close(file) && ok;
 }
