@@ -4,7 +4,9 @@
 
 #include "engine/morvexa.h"
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -55,5 +57,21 @@ struct TextLine {
   std::vector<unsigned char> mask;
 };
 TextLine renderTextLine(const std::string &text);
+
+// A rectangle of findRect: left, top, right, bottom (inclusive).
+using Rect = std::array<int, 4>;
+
+// A mask drawn as text: '#' = white (255), '.' = black, a digit that byte.
+struct Mask {
+  int width = 0, height = 0;
+  std::vector<unsigned char> bytes;
+  Mask(std::initializer_list<std::string> rows) {
+    height = int(rows.size());
+    width = int(rows.begin()->size());
+    for (const std::string &row : rows)
+      for (char c : row)
+        bytes.push_back(c == '.' ? 0 : c == '#' ? 255 : static_cast<unsigned char>(c - '0'));
+  }
+};
 
 } // namespace engine_test

@@ -11,21 +11,6 @@ using namespace engine_test;
 
 namespace {
 
-using Rect = std::array<int, 4>; // left, top, right, bottom (inclusive)
-
-// '#' = white (nonzero, 255 unless a digit gives the byte), '.' = black.
-struct Mask {
-  int width = 0, height = 0;
-  std::vector<unsigned char> bytes;
-  Mask(std::initializer_list<std::string> rows) {
-    height = int(rows.size());
-    width = int(rows.begin()->size());
-    for (const std::string &row : rows)
-      for (char c : row)
-        bytes.push_back(c == '.' ? 0 : c == '#' ? 255 : static_cast<unsigned char>(c - '0'));
-  }
-};
-
 std::vector<Rect> find(const Mask &mask, float param = 0.0f) {
   int count = -1;
   Block<int> rects(findRect(mask.bytes.data(), mask.width, mask.height, &count, param));

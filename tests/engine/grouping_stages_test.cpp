@@ -13,20 +13,6 @@ using namespace engine_test;
 
 namespace {
 
-using Rect = std::array<int, 4>; // left, top, right, bottom (inclusive)
-
-struct Mask {
-  int width = 0, height = 0;
-  std::vector<unsigned char> bytes;
-  Mask(std::initializer_list<std::string> rows) {
-    height = int(rows.size());
-    width = int(rows.begin()->size());
-    for (const std::string &row : rows)
-      for (char c : row)
-        bytes.push_back(c == '#' ? 255 : 0);
-  }
-};
-
 std::vector<Rect> find(const unsigned char *bytes, int width, int height) {
   int count = -1;
   Block<int> rects(findRect(bytes, width, height, &count, 0.0f));
