@@ -210,10 +210,18 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
   std::sort(members.begin(), members.end(), [&](int a, int b) {
     return shapes[std::size_t(a)].left < shapes[std::size_t(b)].left;
   });
+  // Measured on the shapes a third as high as the tallest or more: a line of
+  // marks and dotted letters has more dots than glyphs.
+  int tallest = 0;
+  for (int i : members)
+    tallest = std::max(tallest, shapes[std::size_t(i)].bottom - shapes[std::size_t(i)].top + 1);
   std::vector<int> heights;
   heights.reserve(members.size());
-  for (int i : members)
-    heights.push_back(shapes[std::size_t(i)].bottom - shapes[std::size_t(i)].top + 1);
+  for (int i : members) {
+    const int h = shapes[std::size_t(i)].bottom - shapes[std::size_t(i)].top + 1;
+    if (3 * h >= tallest)
+      heights.push_back(h);
+  }
   const int glyphHeight = upperFifthOf(std::move(heights));
   const int highest = glyphHeight + glyphHeight / 2 + 1;
   // Shapes met so far whose columns may still overlap, by rows in bands of
@@ -384,6 +392,13 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
       mostBottoms = times;
       squareBottom = bottom;
     }
+  // Descenders (j g ; , p y) reach well below where the tall glyphs stand;
+  // square glyphs keep within their em box. Two of them make a line Latin,
+  // and the marks on it (i j ! ? : ;) are whole glyphs side by side.
+  const int descent = squareBottom + std::max(2, square / 6);
+  if (std::count_if(clusters.begin(), clusters.end(),
+                    [&](const Cluster &c) { return c.box.bottom > descent; }) >= 2)
+    return;
   // A piece within the columns and rows of a tall piece belongs to it, however
   // wide that is (the inside of 趣).
   std::sort(clusters.begin(), clusters.end(),

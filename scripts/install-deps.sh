@@ -16,6 +16,7 @@ packages=(
   xvfb xauth xdotool imagemagick    # a virtual display, input events, screenshots
   fonts-wqy-microhei                # CJK glyphs for the Chinese interface
   fonts-dejavu-core                 # a known Latin font the tests render glyphs with
+  fonts-noto-cjk fonts-arphic-uming fonts-arphic-ukai fonts-liberation2  # more faces the split is scored on
   libfreetype-dev                   # the split tests draw real fonts with FreeType
   clang libclang-rt-14-dev          # libFuzzer and the sanitizer runtimes for the fuzz targets
 )

@@ -87,7 +87,7 @@ FontText renderFontText(const std::string &utf8, const FontTextStyle &style) {
         const unsigned char *line = bitmap.buffer + std::ptrdiff_t(row) * bitmap.pitch;
         const bool ink = bitmap.pixel_mode == FT_PIXEL_MODE_MONO
                              ? (line[column / 8] >> (7 - column % 8)) & 1
-                             : line[column] >= 128;
+                             : line[column] >= std::clamp(style.cut, 1, 255);
         if (ink)
           glyph.ink.push_back({penX + slot->bitmap_left + int(column),
                                baseline - slot->bitmap_top + int(row)});

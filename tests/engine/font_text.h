@@ -16,7 +16,8 @@ struct FontTextStyle {
   std::string fontPath;
   int faceIndex = 0;   // within a font collection (.ttc)
   int pixelSize = 24;  // the em, in pixels
-  bool antialias = true; // smooth, then cut at half coverage as a threshold would
+  bool antialias = true; // smooth, then cut at `cut` coverage as a threshold would
+  int cut = 128;         // of 255: where a smooth edge pixel becomes ink
   int letterSpacing = 0; // extra pixels after each glyph
   int lineSpacing = 0;   // extra pixels between lines beyond the font's own
 };

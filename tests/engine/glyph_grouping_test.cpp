@@ -1,5 +1,6 @@
 #include "engine_test_support.h"
 #include "font_text.h"
+#include "glyph_score.h"
 
 #include <gtest/gtest.h>
 
@@ -13,66 +14,6 @@
 using namespace engine_test;
 
 namespace {
-
-std::vector<Rect> split(const FontText &text, float param = 0.0f) {
-  int count = 0;
-  Block<int> rects(findRect(text.mask.data(), text.width, text.height, &count, param));
-  std::vector<Rect> out;
-  for (int i = 0; rects.p != nullptr && i < count; ++i)
-    out.push_back({rects.p[4 * i], rects.p[4 * i + 1], rects.p[4 * i + 2], rects.p[4 * i + 3]});
-  return out;
-}
-
-// How a split did against the glyphs drawn. A glyph touching no other must
-// get exactly one box, its ink's; glyphs that touch may come out as the
-// split can; no box may hold two glyphs (or groups) that do not touch.
-struct Score {
-  int expected = 0, right = 0, boxes = 0, merged = 0;
-  std::vector<Rect> wrongBoxes;
-  bool perfect() const { return right == expected && merged == 0; }
-};
-
-bool contains(const Rect &outer, const Rect &inner) {
-  return inner[0] >= outer[0] && inner[1] >= outer[1] && inner[2] <= outer[2] &&
-         inner[3] <= outer[3];
-}
-
-Score score(const FontText &text) {
-  const std::vector<Rect> found = split(text);
-  std::map<Rect, int> times;
-  for (const Rect &r : found)
-    ++times[r];
-  Score s;
-  s.boxes = int(found.size());
-  for (std::size_t i = 0; i < text.glyphBoxes.size(); ++i) {
-    if (text.touches[i])
-      continue;
-    ++s.expected;
-    if (times[text.glyphBoxes[i]] == 1)
-      ++s.right;
-  }
-  for (const Rect &r : found) {
-    int held = 0;
-    for (const Rect &g : text.glyphBoxes)
-      held += contains(r, g) ? 1 : 0;
-    if (held >= 2)
-      ++s.merged;
-    if (held != 1)
-      s.wrongBoxes.push_back(r);
-  }
-  return s;
-}
-
-std::string describe(const Score &s) {
-  std::string text = std::to_string(s.right) + " of " + std::to_string(s.expected) +
-                     " glyphs boxed right, " + std::to_string(s.merged) +
-                     " boxes holding several, " + std::to_string(s.boxes) +
-                     " boxes; not one glyph each:";
-  for (const Rect &r : s.wrongBoxes)
-    text += " [" + std::to_string(r[0]) + ".." + std::to_string(r[2]) + ", " +
-            std::to_string(r[1]) + ".." + std::to_string(r[3]) + "]";
-  return text;
-}
 
 FontTextStyle style(const char *font, int size, bool antialias) {
   FontTextStyle st;

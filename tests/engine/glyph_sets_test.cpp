@@ -1,0 +1,165 @@
+// Scored sets: text in several CJK and Latin faces from Debian's font
+// packages, 12 to 32 px, smooth edges cut at 35 to 65 % coverage as a
+// threshold on a screenshot cuts them, with noise, captions over headlines
+// and frames. Each set must box nearly every glyph touching no other alone,
+// and merge none. Run with GW_SURVEY=1 to print every miss.
+#include "font_text.h"
+#include "glyph_score.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace engine_test;
+
+namespace {
+
+struct Face {
+  const char *path;
+  int index;
+};
+const Face kNotoSansSC{"/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc", 2};
+const Face kNotoSerifSC{"/usr/share/fonts/opentype/noto/NotoSerifCJK-Regular.ttc", 2};
+const Face kUMing{"/usr/share/fonts/truetype/arphic/uming.ttc", 0};
+const Face kUKai{"/usr/share/fonts/truetype/arphic/ukai.ttc", 0};
+const Face kWqy{kWenQuanYi, 0};
+const Face kLiberationSerif{"/usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf", 0};
+const Face kLiberationSans{"/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf", 0};
+const Face kDejaVu{kDejaVuSans, 0};
+
+const char *const kUiChinese = "小心你们的背后，确定取消。\n"
+                               "攻击防御命中等级经验值\n"
+                               "国家图书馆回答问题三二十只";
+const char *const kGamePanel = "金币：12345 经验：67/890\n"
+                               "攻击力 +15 防御 7.5% 命中率\n"
+                               "等级 Lv.32（上限 99）";
+const char *const kLatinMarks = "\"Hi!\" said; \"why?\" 'ok',\n"
+                                "ij !? ;: i! ?; fit, ill. jig:";
+
+enum class Extra { None, Specks, CaptionOverHeadline, Frame };
+
+struct Set {
+  const char *name;
+  Face face;
+  const char *text;
+  int smallest, largest;
+  Extra extra;
+  double floor;  // the fraction of glyphs touching no other that must be boxed right
+  int mostMerged; // boxes holding two glyphs or more, over all sizes and cuts
+};
+
+const Set kSets[] = {
+    {"noto-sans-ui", kNotoSansSC, kUiChinese, 12, 32, Extra::None, 0.93, 0},
+    {"noto-sans-panel", kNotoSansSC, kGamePanel, 14, 32, Extra::None, 0.85, 45},
+    {"noto-serif-ui", kNotoSerifSC, kUiChinese, 14, 32, Extra::None, 0.81, 0},
+    {"uming-ui", kUMing, kUiChinese, 14, 32, Extra::None, 0.82, 0},
+    {"ukai-ui", kUKai, kUiChinese, 14, 32, Extra::None, 0.60, 0},
+    {"wqy-panel", kWqy, kGamePanel, 14, 32, Extra::None, 0.86, 10},
+    {"liberation-serif-marks", kLiberationSerif, kLatinMarks, 14, 32, Extra::None, 0.92, 12},
+    {"liberation-sans-marks", kLiberationSans, kLatinMarks, 12, 32, Extra::None, 0.91, 40},
+    {"dejavu-marks", kDejaVu, kLatinMarks, 12, 32, Extra::None, 0.98, 0},
+    {"wqy-specks", kWqy, kUiChinese, 16, 32, Extra::Specks, 0.92, 0},
+    {"noto-sans-specks", kNotoSansSC, kUiChinese, 16, 32, Extra::Specks, 0.90, 0},
+    {"caption-headline", kNotoSansSC, "", 28, 36, Extra::CaptionOverHeadline, 0.86, 5},
+    {"frame", kWqy, kUiChinese, 16, 28, Extra::Frame, 0.98, 22},
+};
+
+FontText draw(const Set &set, int size, int cut) {
+  FontTextStyle st;
+  st.fontPath = set.face.path;
+  st.faceIndex = set.face.index;
+  st.pixelSize = size;
+  st.cut = cut;
+  switch (set.extra) {
+  case Extra::None:
+    return renderFontText(set.text, st);
+  case Extra::Specks: {
+    FontText text = renderFontText(set.text, st);
+    if (text.width > 0)
+      addSpecks(text, 12, 3, std::uint32_t(size * 1000 + cut));
+    return text;
+  }
+  case Extra::CaptionOverHeadline: {
+    FontTextStyle small = st;
+    small.pixelSize = 12;
+    const FontText caption = renderFontText("更新于 2026 年 12 月 小字说明 caption text", small);
+    const FontText headline = renderFontText("大标题 Headline 公告", st);
+    if (caption.width == 0 || headline.width == 0)
+      return {};
+    return stacked(caption, 4, headline);
+  }
+  case Extra::Frame: {
+    st.lineSpacing = size / 3;
+    FontText text = renderFontText(set.text, st);
+    if (text.width > 0)
+      addFrame(text, 3, 1);
+    return text;
+  }
+  }
+  return {};
+}
+
+// With GW_SHOW=name:size:cut, prints the ink around each box that is not one
+// glyph's, for tuning.
+void show(const FontText &text, const std::vector<Rect> &boxes) {
+  for (const Rect &r : boxes) {
+    std::printf("box [%d..%d, %d..%d]\n", r[0], r[2], r[1], r[3]);
+    for (int y = std::max(0, r[1] - 2); y <= std::min(text.height - 1, r[3] + 2); ++y) {
+      for (int x = std::max(0, r[0] - 6); x <= std::min(text.width - 1, r[2] + 6); ++x) {
+        const bool in = x >= r[0] && x <= r[2] && y >= r[1] && y <= r[3];
+        std::putchar(text.mask[std::size_t(y) * text.width + x] != 0 ? (in ? '#' : '+')
+                                                                     : (in ? '.' : ' '));
+      }
+      std::putchar('\n');
+    }
+  }
+}
+
+TEST(GlyphSets, FacesSizesAndScreensGiveOneBoxPerGlyph) {
+  if (const char *which = std::getenv("GW_SHOW")) {
+    char name[64] = {};
+    int size = 0, cut = 0;
+    if (std::sscanf(which, "%63[^:]:%d:%d", name, &size, &cut) == 3)
+      for (const Set &set : kSets)
+        if (std::string(set.name) == name) {
+          const FontText text = draw(set, size, cut);
+          const Score s = score(text);
+          std::printf("%s\n", describe(s).c_str());
+          show(text, s.wrongBoxes);
+        }
+    return;
+  }
+  const bool survey = std::getenv("GW_SURVEY") != nullptr;
+  for (const Set &set : kSets) {
+    int right = 0, expected = 0, merged = 0, pieces = 0;
+    std::string misses;
+    for (int size = set.smallest; size <= set.largest; size += 2)
+      for (int cut : {90, 128, 166}) {
+        const FontText text = draw(set, size, cut);
+        ASSERT_GT(text.width, 0) << set.name << ": font " << set.face.path;
+        const Score s = score(text);
+        right += s.right;
+        expected += s.expected;
+        merged += s.merged;
+        pieces += s.pieces;
+        if (!s.perfect()) {
+          const std::string line = "  " + std::to_string(size) + " px cut " +
+                                   std::to_string(cut) + ": " + describe(s) + "\n";
+          if (survey)
+            std::printf("%s %s", set.name, line.c_str());
+          if (misses.size() < 4000)
+            misses += line;
+        }
+      }
+    std::printf("%-24s %d of %d boxed right (%.1f %%), %d in pieces, %d merged\n", set.name,
+                right, expected, 100.0 * right / std::max(1, expected), pieces, merged);
+    EXPECT_GE(right, set.floor * expected) << set.name << "\n" << misses;
+    EXPECT_LE(merged, set.mostMerged) << set.name << "\n" << misses;
+  }
+}
+
+} // namespace
