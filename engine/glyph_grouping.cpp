@@ -375,7 +375,33 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
       ++tallShapes;
       narrowShapes += 20 * i64(c.box.width()) < 9 * i64(c.box.height()) ? 1 : 0;
     }
-  if (!squareGlyph && (tallShapes < 3 || 5 * narrowShapes < 2 * tallShapes))
+  // Or a line of square glyphs broken up by a high threshold or thin strokes:
+  // most of its shapes are pieces, shorter than the glyphs and no mere dots.
+  // A line of digits and capitals has whole glyphs and a few marks.
+  int pieces = 0, sizable = 0;
+  for (const Cluster &c : clusters) {
+    if (4 * i64(c.box.height()) < square && 4 * i64(c.box.width()) < square)
+      continue; // crumbs and dots tell nothing
+    ++sizable;
+    pieces += 100 * i64(c.box.height()) < 85 * i64(square) && 4 * i64(c.box.height()) >= square &&
+                      4 * i64(c.box.width()) >= square
+                  ? 1
+                  : 0;
+  }
+  const bool broken = pieces >= 3 && 10 * i64(pieces) >= 4 * i64(sizable);
+  // Or two glyphs square at full height, of several shapes (定 of 宀 over
+  // 正): one such glyph may be a %, a plus is lower.
+  int squares = 0;
+  for (const Cluster &c : clusters) {
+    const Box &b = c.box;
+    squares += 20 * i64(b.height()) >= 19 * i64(square) &&
+                       10 * i64(b.width()) >= 9 * i64(b.height()) &&
+                       10 * i64(b.width()) <= 12 * i64(b.height())
+                   ? 1
+                   : 0;
+  }
+  if (!squareGlyph && !broken && squares < 2 &&
+      (tallShapes < 3 || 5 * narrowShapes < 2 * tallShapes))
     return;
   const int widest = square + square / 10;
   const int tall = int((85 * i64(square) + 99) / 100);
@@ -512,10 +538,11 @@ void joinStackedSpecks(const std::vector<Shape> &shapes, const std::vector<bool>
 }
 
 // A glyph whose box lies inside another glyph's box and is small against it
-// (a piece the rules left apart) joins it: a box hidden inside another is
-// one the user cannot see to fix. A box holding two or more boxes is a
-// frame, and a glyph a quarter of a box's area or more is a character
-// inside a frame: those stay apart.
+// (a piece the rules left apart, a crumb of a stroke a high threshold broke)
+// joins it: a box hidden inside another is one the user cannot see to fix.
+// A box holding two glyph-sized boxes or more (half its height or width) is a
+// frame, and a glyph a quarter of a box's area or more is a character inside
+// a frame: those stay apart.
 void joinNested(Groups &groups, std::size_t count, const std::vector<bool> &aside) {
   struct Glyph {
     int root;
@@ -527,21 +554,30 @@ void joinNested(Groups &groups, std::size_t count, const std::vector<bool> &asid
       glyphs.push_back({i, groups.box(i)});
   std::sort(glyphs.begin(), glyphs.end(),
             [](const Glyph &a, const Glyph &b) { return a.box.left < b.box.left; });
+  auto area = [](const Box &b) { return i64(b.width()) * b.height(); };
+  std::vector<std::size_t> inner;
   for (std::size_t k = 0; k < glyphs.size(); ++k) {
     const Glyph &outer = glyphs[k];
     if (aside[std::size_t(outer.root)])
       continue;
-    int held = 0;
-    std::size_t inner = 0;
-    for (std::size_t j = k + 1;
-         j < glyphs.size() && glyphs[j].box.left <= outer.box.right && held < 2; ++j)
-      if (inside(glyphs[j].box, outer.box)) {
-        ++held;
-        inner = j;
-      }
-    if (held == 1 && 4 * i64(glyphs[inner].box.width()) * glyphs[inner].box.height() <
-                         i64(outer.box.width()) * outer.box.height())
-      groups.join(outer.root, glyphs[inner].root);
+    const Box o = outer.box;
+    int glyphSized = 0;
+    inner.clear();
+    for (std::size_t j = k + 1; j < glyphs.size() && glyphs[j].box.left <= o.right; ++j) {
+      const Box &b = glyphs[j].box;
+      if (!inside(b, o) || aside[std::size_t(glyphs[j].root)])
+        continue;
+      if (2 * b.height() >= o.height() || 2 * b.width() >= o.width())
+        ++glyphSized;
+      if (glyphSized >= 2)
+        break;
+      if (4 * area(b) < area(o))
+        inner.push_back(j);
+    }
+    if (glyphSized >= 2)
+      continue;
+    for (std::size_t j : inner)
+      groups.join(outer.root, glyphs[j].root);
   }
 }
 

@@ -57,14 +57,14 @@ const Set kSets[] = {
     {"noto-sans-panel", kNotoSansSC, kGamePanel, 14, 32, Extra::None, 0.85, 45},
     {"noto-serif-ui", kNotoSerifSC, kUiChinese, 14, 32, Extra::None, 0.81, 0},
     {"uming-ui", kUMing, kUiChinese, 14, 32, Extra::None, 0.82, 0},
-    {"ukai-ui", kUKai, kUiChinese, 14, 32, Extra::None, 0.60, 0},
+    {"ukai-ui", kUKai, kUiChinese, 14, 32, Extra::None, 0.66, 0},
     {"wqy-panel", kWqy, kGamePanel, 14, 32, Extra::None, 0.86, 10},
     {"liberation-serif-marks", kLiberationSerif, kLatinMarks, 14, 32, Extra::None, 0.92, 12},
     {"liberation-sans-marks", kLiberationSans, kLatinMarks, 12, 32, Extra::None, 0.91, 40},
     {"dejavu-marks", kDejaVu, kLatinMarks, 12, 32, Extra::None, 0.98, 0},
     {"wqy-specks", kWqy, kUiChinese, 16, 32, Extra::Specks, 0.92, 0},
     {"noto-sans-specks", kNotoSansSC, kUiChinese, 16, 32, Extra::Specks, 0.90, 0},
-    {"caption-headline", kNotoSansSC, "", 28, 36, Extra::CaptionOverHeadline, 0.86, 5},
+    {"caption-headline", kNotoSansSC, "", 28, 36, Extra::CaptionOverHeadline, 0.85, 8},
     {"frame", kWqy, kUiChinese, 16, 28, Extra::Frame, 0.98, 22},
 };
 
