@@ -334,6 +334,9 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
     if (10 * i64(c.box.height()) >= 7 * i64(line.height()))
       tallHeights.push_back(c.box.height());
   const int square = median(tallHeights);
+  // Digits and Latin capitals among the glyphs lower the median; the square
+  // glyphs' own height is nearer the top of the heights.
+  const int squareGlyphHeight = std::max(square, upperFifthOf(tallHeights));
   if (square < 4)
     return;
   // Shapes by their top and bottom, counted once, so a long line costs no
@@ -403,8 +406,8 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
   if (!squareGlyph && !broken && squares < 2 &&
       (tallShapes < 3 || 5 * narrowShapes < 2 * tallShapes))
     return;
-  const int widest = square + square / 10;
-  const int tall = int((85 * i64(square) + 99) / 100);
+  const int widest = squareGlyphHeight + squareGlyphHeight / 10;
+  const int tall = int((85 * i64(squareGlyphHeight) + 99) / 100);
   // Where most tall shapes end: the bottom of the square glyphs. Latin
   // letters within Chinese text stand on a baseline above it, so a run of
   // them alone does not pass for one square glyph.
@@ -423,7 +426,7 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
   // and the marks on it (i j ! ? : ;) are whole glyphs side by side.
   const int descent = squareBottom + std::max(2, square / 6);
   if (std::count_if(clusters.begin(), clusters.end(),
-                    [&](const Cluster &c) { return c.box.bottom > descent; }) >= 2)
+                    [&](const Cluster &c) { return c.box.bottom >= descent; }) >= 2)
     return;
   // A piece within the columns and rows of a tall piece belongs to it, however
   // wide that is (the inside of 趣).
@@ -440,12 +443,31 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
       }
   }
   std::erase_if(clusters, [](const Cluster &c) { return c.root < 0; });
+  // Digits and Latin letters within square text: single shapes lower than
+  // the square glyphs, as wide as a digit, standing between the same two rows
+  // as the one beside them (12 in 金币：12). Each is a glyph of its own and
+  // joins nothing beside it.
+  auto latinShape = [&](std::size_t k) {
+    const Box &b = clusters[k].box;
+    return singleShape(clusters[k].root) && 20 * i64(b.width()) >= 9 * i64(b.height()) &&
+           100 * i64(b.height()) >= 60 * i64(squareGlyphHeight) &&
+           100 * i64(b.height()) < 86 * i64(squareGlyphHeight);
+  };
+  auto sameRows = [&](std::size_t a, std::size_t b) {
+    return std::abs(clusters[a].box.top - clusters[b].box.top) <= 1 &&
+           std::abs(clusters[a].box.bottom - clusters[b].box.bottom) <= 1;
+  };
+  std::vector<bool> latin(clusters.size(), false);
+  for (std::size_t k = 0; k + 1 < clusters.size(); ++k)
+    if (latinShape(k) && latinShape(k + 1) && sameRows(k, k + 1))
+      latin[k] = latin[k + 1] = true;
   for (std::size_t i = 0; i < clusters.size();) {
     Box run = clusters[i].box;
     std::size_t last = i;
+    const bool latinFirst = latin[i];
     for (std::size_t j = i + 1; j < clusters.size(); ++j) {
       run = unite(run, clusters[j].box);
-      if (run.width() > widest)
+      if (run.width() > widest || latinFirst || latin[j])
         break;
       if (run.height() >= tall && run.bottom >= squareBottom - 1)
         last = j;

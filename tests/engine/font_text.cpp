@@ -36,7 +36,26 @@ struct Library {
 
 struct PlacedGlyph {
   std::vector<std::array<int, 2>> ink; // x, y
+  char32_t code = 0;
 };
+
+void appendUtf8(std::string &out, char32_t c) {
+  if (c < 0x80) {
+    out += char(c);
+  } else if (c < 0x800) {
+    out += char(0xC0 | (c >> 6));
+    out += char(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += char(0xE0 | (c >> 12));
+    out += char(0x80 | ((c >> 6) & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  } else {
+    out += char(0xF0 | (c >> 18));
+    out += char(0x80 | ((c >> 12) & 0x3F));
+    out += char(0x80 | ((c >> 6) & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  }
+}
 
 int findRoot(std::vector<int> &parent, int i) {
   while (parent[i] != i)
@@ -82,6 +101,7 @@ FontText renderFontText(const std::string &utf8, const FontTextStyle &style) {
     const FT_GlyphSlot slot = ft.face->glyph;
     const FT_Bitmap &bitmap = slot->bitmap;
     PlacedGlyph glyph;
+    glyph.code = code;
     for (unsigned row = 0; row < bitmap.rows; ++row)
       for (unsigned column = 0; column < bitmap.width; ++column) {
         const unsigned char *line = bitmap.buffer + std::ptrdiff_t(row) * bitmap.pitch;
@@ -146,7 +166,9 @@ FontText renderFontText(const std::string &utf8, const FontTextStyle &style) {
       groupOf[root] = int(result.glyphBoxes.size());
       result.glyphBoxes.push_back({result.width, result.height, -1, -1});
       result.touches.push_back(members[root] > 1);
+      result.glyphText.emplace_back();
     }
+    appendUtf8(result.glyphText[std::size_t(groupOf[root])], glyphs[g].code);
     Rect &box = result.glyphBoxes[std::size_t(groupOf[root])];
     for (const auto &p : glyphs[g].ink) {
       box[0] = std::min(box[0], p[0]);

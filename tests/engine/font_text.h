@@ -29,6 +29,7 @@ struct FontText {
   // touch each other, one per glyph that touches none. In reading order.
   std::vector<Rect> glyphBoxes;
   std::vector<bool> touches; // per box: a group of glyphs that touch
+  std::vector<std::string> glyphText; // per box: its characters, UTF-8
   // How many glyphs with ink there are, and how many touch another.
   int glyphs = 0, touching = 0;
 };

@@ -39,6 +39,8 @@ Score score(const FontText &text, const std::vector<Rect> &found) {
       ++s.right;
       continue;
     }
+    if (i < text.glyphText.size())
+      s.missed += text.glyphText[i] + " ";
     // In pieces: two or more boxes lie within the glyph's box.
     int within = 0;
     for (const Rect &r : found)
@@ -61,7 +63,8 @@ std::string describe(const Score &s) {
   std::string text = std::to_string(s.right) + " of " + std::to_string(s.expected) +
                      " glyphs boxed right, " + std::to_string(s.pieces) + " in pieces, " +
                      std::to_string(s.merged) + " boxes holding several, " +
-                     std::to_string(s.boxes) + " boxes; not one glyph each:";
+                     std::to_string(s.boxes) + " boxes; missed: " + s.missed +
+                     "; not one glyph each:";
   for (const Rect &r : s.wrongBoxes)
     text += " [" + std::to_string(r[0]) + ".." + std::to_string(r[2]) + ", " +
             std::to_string(r[1]) + ".." + std::to_string(r[3]) + "]";
@@ -94,6 +97,7 @@ FontText stacked(const FontText &above, int gap, const FontText &below) {
       const Rect &r = t.glyphBoxes[i];
       out.glyphBoxes.push_back({r[0], r[1] + dy, r[2], r[3] + dy});
       out.touches.push_back(t.touches[i]);
+      out.glyphText.push_back(i < t.glyphText.size() ? t.glyphText[i] : "");
     }
     out.glyphs += t.glyphs;
     out.touching += t.touching;

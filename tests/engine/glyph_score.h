@@ -17,6 +17,7 @@ std::vector<Rect> split(const FontText &text, float param = 0.0f);
 struct Score {
   int expected = 0, right = 0, boxes = 0, merged = 0, pieces = 0;
   std::vector<Rect> wrongBoxes;
+  std::string missed; // the glyphs not boxed right, when the text knows them
   bool perfect() const { return right == expected && merged == 0; }
 };
 Score score(const FontText &text, const std::vector<Rect> &found);

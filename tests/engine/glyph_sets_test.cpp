@@ -53,19 +53,19 @@ struct Set {
 };
 
 const Set kSets[] = {
-    {"noto-sans-ui", kNotoSansSC, kUiChinese, 12, 32, Extra::None, 0.93, 0},
-    {"noto-sans-panel", kNotoSansSC, kGamePanel, 14, 32, Extra::None, 0.85, 45},
-    {"noto-serif-ui", kNotoSerifSC, kUiChinese, 14, 32, Extra::None, 0.81, 0},
-    {"uming-ui", kUMing, kUiChinese, 14, 32, Extra::None, 0.82, 0},
-    {"ukai-ui", kUKai, kUiChinese, 14, 32, Extra::None, 0.66, 0},
-    {"wqy-panel", kWqy, kGamePanel, 14, 32, Extra::None, 0.86, 10},
-    {"liberation-serif-marks", kLiberationSerif, kLatinMarks, 14, 32, Extra::None, 0.92, 12},
-    {"liberation-sans-marks", kLiberationSans, kLatinMarks, 12, 32, Extra::None, 0.91, 40},
-    {"dejavu-marks", kDejaVu, kLatinMarks, 12, 32, Extra::None, 0.98, 0},
-    {"wqy-specks", kWqy, kUiChinese, 16, 32, Extra::Specks, 0.92, 0},
-    {"noto-sans-specks", kNotoSansSC, kUiChinese, 16, 32, Extra::Specks, 0.90, 0},
-    {"caption-headline", kNotoSansSC, "", 28, 36, Extra::CaptionOverHeadline, 0.85, 8},
-    {"frame", kWqy, kUiChinese, 16, 28, Extra::Frame, 0.98, 22},
+    {"noto-sans-ui", kNotoSansSC, kUiChinese, 12, 32, Extra::None, 0.93, 2},
+    {"noto-sans-panel", kNotoSansSC, kGamePanel, 14, 32, Extra::None, 0.93, 6},
+    {"noto-serif-ui", kNotoSerifSC, kUiChinese, 14, 32, Extra::None, 0.79, 2},
+    {"uming-ui", kUMing, kUiChinese, 14, 32, Extra::None, 0.83, 2},
+    {"ukai-ui", kUKai, kUiChinese, 14, 32, Extra::None, 0.64, 2},
+    {"wqy-panel", kWqy, kGamePanel, 14, 32, Extra::None, 0.88, 16},
+    {"liberation-serif-marks", kLiberationSerif, kLatinMarks, 14, 32, Extra::None, 0.91, 20},
+    {"liberation-sans-marks", kLiberationSans, kLatinMarks, 12, 32, Extra::None, 0.95, 9},
+    {"dejavu-marks", kDejaVu, kLatinMarks, 12, 32, Extra::None, 0.96, 11},
+    {"wqy-specks", kWqy, kUiChinese, 16, 32, Extra::Specks, 0.93, 2},
+    {"noto-sans-specks", kNotoSansSC, kUiChinese, 16, 32, Extra::Specks, 0.89, 2},
+    {"caption-headline", kNotoSansSC, "", 28, 36, Extra::CaptionOverHeadline, 0.87, 4},
+    {"frame", kWqy, kUiChinese, 16, 28, Extra::Frame, 0.98, 23},
 };
 
 FontText draw(const Set &set, int size, int cut) {
