@@ -62,8 +62,8 @@ const Set kSets[] = {
     {"liberation-serif-marks", kLiberationSerif, kLatinMarks, 14, 32, Extra::None, 0.91, 20},
     {"liberation-sans-marks", kLiberationSans, kLatinMarks, 12, 32, Extra::None, 0.95, 9},
     {"dejavu-marks", kDejaVu, kLatinMarks, 12, 32, Extra::None, 0.96, 11},
-    {"wqy-specks", kWqy, kUiChinese, 16, 32, Extra::Specks, 0.93, 2},
-    {"noto-sans-specks", kNotoSansSC, kUiChinese, 16, 32, Extra::Specks, 0.89, 2},
+    {"wqy-specks", kWqy, kUiChinese, 16, 32, Extra::Specks, 0.96, 2},
+    {"noto-sans-specks", kNotoSansSC, kUiChinese, 16, 32, Extra::Specks, 0.94, 2},
     {"caption-headline", kNotoSansSC, "", 28, 36, Extra::CaptionOverHeadline, 0.87, 4},
     {"frame", kWqy, kUiChinese, 16, 28, Extra::Frame, 0.98, 23},
 };
