@@ -322,158 +322,239 @@ int median(std::vector<int> values) {
   return values[values.size() / 2];
 }
 
-// Lines of square glyphs (Chinese, Japanese, Korean): pieces side by side
-// join while the joined box is no wider than a glyph is high and reaches the
-// full height. Lines with lowercase Latin letters (several shapes of x-height
-// on one baseline, at least 62 % of the tall shapes' height) are left alone:
-// "ill" is as square as 川.
-void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &groups,
-                     const std::function<bool(int)> &singleShape) {
+// Counts of shapes sharing their top and bottom rows, to a pixel either way.
+class RowsIndex {
+public:
+  template <typename Keep> RowsIndex(const std::vector<Cluster> &clusters, Keep keep) {
+    for (const Cluster &c : clusters)
+      if (keep(c))
+        ++count_[{c.box.top, c.box.bottom}];
+  }
+  int alike(const Box &b) const {
+    int n = 0;
+    for (int dt = -1; dt <= 1; ++dt)
+      for (int db = -1; db <= 1; ++db) {
+        const auto found = count_.find({b.top + dt, b.bottom + db});
+        n += found == count_.end() ? 0 : found->second;
+      }
+    return n;
+  }
+
+private:
+  std::map<std::pair<int, int>, int> count_;
+};
+
+// What a line of text shows about its glyphs, measured on its clusters (the
+// shapes after stacked marks joined).
+struct LineEvidence {
+  int square = 0;            // the median height of the line's tall clusters
+  int squareGlyphHeight = 0; // the height of its square glyphs (digits among them lower the median)
+  int squareBottom = 0;      // where most full-height clusters end
+  std::vector<bool> latin;   // per cluster: a Latin letter or digit, a glyph by itself
+  bool lowercase = false;    // several x-height letters on one baseline
+  bool descenders = false;   // two clusters reach well below the square bottom
+  int squareGlyphs = 0;      // clusters as wide as high at full height (国, or 定 of two shapes)
+  int aboveLatin = 0;        // of them, those half again as high as the x-height letters
+  int clusters = 0;
+  bool squareSingle = false; // one of them a single shape (a % of three shapes is not)
+  bool strokes = false;      // most tall clusters narrow strokes (川 北 引)
+  bool broken = false;       // most clusters pieces of glyphs (strokes a threshold broke)
+};
+
+LineEvidence weighLine(const std::vector<Cluster> &clusters, const Line &line,
+                       const std::function<bool(int)> &singleShape) {
+  LineEvidence e;
   std::vector<int> tallHeights;
   for (const Cluster &c : clusters)
     if (10 * i64(c.box.height()) >= 7 * i64(line.height()))
       tallHeights.push_back(c.box.height());
-  const int square = median(tallHeights);
-  // Digits and Latin capitals among the glyphs lower the median; the square
-  // glyphs' own height is nearer the top of the heights.
-  const int squareGlyphHeight = std::max(square, upperFifthOf(tallHeights));
-  if (square < 4)
-    return;
-  // Shapes by their top and bottom, counted once, so a long line costs no
-  // more than its length.
-  std::map<std::pair<int, int>, int> byRows;
+  e.square = median(tallHeights);
+  e.squareGlyphHeight = std::max(e.square, upperFifthOf(tallHeights));
+  e.latin.assign(clusters.size(), false);
+  e.clusters = int(clusters.size());
+  if (e.square < 4)
+    return e;
+  const std::int64_t square = e.square, glyph = e.squareGlyphHeight;
+
+  const int tall = int((85 * glyph + 99) / 100);
+  std::map<int, int> bottoms;
   for (const Cluster &c : clusters)
-    if (2 * c.box.width() >= c.box.height())
-      ++byRows[{c.box.top, c.box.bottom}];
+    if (c.box.height() >= tall)
+      ++bottoms[c.box.bottom];
+  int mostBottoms = 0;
+  for (const auto &[bottom, times] : bottoms)
+    if (times > mostBottoms) {
+      mostBottoms = times;
+      e.squareBottom = bottom;
+    }
+  // x-height letters: as wide as half their height, 62-82 % of the square
+  // height, standing where most glyphs end, two or more between the same
+  // rows (a c e o s). Pieces of square glyphs seldom end there.
+  // Where most glyphs end: the baseline of Latin text (descenders aside).
+  std::map<int, int> lowerEnds;
+  for (const Cluster &c : clusters)
+    if (2 * i64(c.box.height()) >= square)
+      ++lowerEnds[c.box.bottom];
+  int baseline = e.squareBottom, mostEnds = 0;
+  for (const auto &[bottom, times] : lowerEnds)
+    if (times > mostEnds) {
+      mostEnds = times;
+      baseline = bottom;
+    }
+  const RowsIndex byRows(clusters, [](const Cluster &c) { return 2 * c.box.width() >= c.box.height(); });
   int best = 0;
-  for (const Cluster &c : clusters) {
-    const Box &b = c.box;
-    if (100 * i64(b.height()) < 62 * i64(square) || 100 * i64(b.height()) > 82 * i64(square) ||
-        2 * i64(b.width()) < b.height())
+  std::vector<bool> xHeight(clusters.size(), false);
+  for (std::size_t k = 0; k < clusters.size(); ++k) {
+    const Box &b = clusters[k].box;
+    if (100 * i64(b.height()) < 62 * square || 100 * i64(b.height()) > 82 * square ||
+        2 * i64(b.width()) < b.height() || std::abs(b.bottom - baseline) > 1)
       continue;
-    int alike = 0;
-    for (int dt = -1; dt <= 1; ++dt)
-      for (int db = -1; db <= 1; ++db) {
-        const auto found = byRows.find({b.top + dt, b.bottom + db});
-        alike += found == byRows.end() ? 0 : found->second;
-      }
+    const int alike = byRows.alike(b);
+    xHeight[k] = alike >= 2;
     best = std::max(best, alike);
   }
-  if (best >= 2 && 100 * i64(best) >= 15 * i64(clusters.size()))
-    return;
-  // Digits and capitals are as tall as the line too: a line is taken for
-  // square text when it holds a single shape that is square by itself (as
-  // wide as high, as 国 or 我; a % built of three shapes is not).
-  const bool squareGlyph = std::any_of(clusters.begin(), clusters.end(), [&](const Cluster &c) {
+  e.lowercase = best >= 2 && 100 * i64(best) >= 15 * i64(clusters.size());
+  std::vector<int> xHeights;
+  for (std::size_t k = 0; k < clusters.size(); ++k)
+    if (xHeight[k])
+      xHeights.push_back(clusters[k].box.height());
+  const std::int64_t letterHeight = median(xHeights);
+
+  // Descenders (j g ; , p y) reach well below where the tall glyphs stand;
+  // square glyphs keep within their em box.
+  const int descent = e.squareBottom + std::max(2, e.square / 6);
+  std::vector<bool> descender(clusters.size(), false);
+  int descending = 0;
+  for (std::size_t k = 0; k < clusters.size(); ++k) {
+    descender[k] = !bottoms.empty() && clusters[k].box.bottom >= descent &&
+                   clusters[k].box.height() < tall;
+    descending += clusters[k].box.bottom >= descent ? 1 : 0;
+  }
+  e.descenders = !bottoms.empty() && descending >= 2;
+
+  for (const Cluster &c : clusters) {
     const Box &b = c.box;
-    return singleShape(c.root) && 20 * i64(b.height()) >= 19 * i64(square) &&
-           20 * i64(b.width()) >= 17 * i64(b.height()) &&
-           10 * i64(b.width()) <= 11 * i64(b.height());
-  });
-  // Or a line where most tall shapes are narrow strokes (川 北 引), which
-  // digits and capitals are not.
+    if (20 * i64(b.height()) < 19 * square || 10 * i64(b.width()) < 9 * i64(b.height()))
+      continue;
+    if (singleShape(c.root) && 20 * i64(b.width()) >= 17 * i64(b.height()) &&
+        10 * i64(b.width()) <= 11 * i64(b.height()))
+      e.squareSingle = true;
+    if (10 * i64(b.width()) <= 12 * i64(b.height())) {
+      ++e.squareGlyphs;
+      e.aboveLatin += 5 * i64(b.height()) >= 8 * letterHeight ? 1 : 0;
+    }
+  }
+  if (e.squareSingle)
+    e.squareGlyphs = std::max(e.squareGlyphs, 1);
+
   int tallShapes = 0, narrowShapes = 0;
   for (const Cluster &c : clusters)
-    if (100 * i64(c.box.height()) >= 85 * i64(square)) {
+    if (100 * i64(c.box.height()) >= 85 * square) {
       ++tallShapes;
       narrowShapes += 20 * i64(c.box.width()) < 9 * i64(c.box.height()) ? 1 : 0;
     }
-  // Or a line of square glyphs broken up by a high threshold or thin strokes:
-  // most of its shapes are pieces, shorter than the glyphs and no mere dots.
-  // A line of digits and capitals has whole glyphs and a few marks.
+  e.strokes = tallShapes >= 3 && 5 * narrowShapes >= 2 * tallShapes;
+
+  // Pieces: shorter than the glyphs and no mere dots; a line of digits and
+  // capitals has whole glyphs and a few marks.
   int pieces = 0, sizable = 0;
   for (const Cluster &c : clusters) {
     if (4 * i64(c.box.height()) < square && 4 * i64(c.box.width()) < square)
       continue; // crumbs and dots tell nothing
     ++sizable;
-    pieces += 100 * i64(c.box.height()) < 85 * i64(square) && 4 * i64(c.box.height()) >= square &&
+    pieces += 100 * i64(c.box.height()) < 85 * square && 4 * i64(c.box.height()) >= square &&
                       4 * i64(c.box.width()) >= square
                   ? 1
                   : 0;
   }
-  const bool broken = pieces >= 3 && 10 * i64(pieces) >= 4 * i64(sizable);
-  // Or two glyphs square at full height, of several shapes (定 of 宀 over
-  // 正): one such glyph may be a %, a plus is lower.
-  int squares = 0;
-  for (const Cluster &c : clusters) {
-    const Box &b = c.box;
-    squares += 20 * i64(b.height()) >= 19 * i64(square) &&
-                       10 * i64(b.width()) >= 9 * i64(b.height()) &&
-                       10 * i64(b.width()) <= 12 * i64(b.height())
-                   ? 1
-                   : 0;
-  }
-  if (!squareGlyph && !broken && squares < 2 &&
-      (tallShapes < 3 || 5 * narrowShapes < 2 * tallShapes))
-    return;
-  const int widest = squareGlyphHeight + squareGlyphHeight / 10;
-  const int tall = int((85 * i64(squareGlyphHeight) + 99) / 100);
-  // Where most tall shapes end: the bottom of the square glyphs. Latin
-  // letters within Chinese text stand on a baseline above it, so a run of
-  // them alone does not pass for one square glyph.
-  std::map<int, int> bottoms;
-  for (const Cluster &c : clusters)
-    if (c.box.height() >= tall)
-      ++bottoms[c.box.bottom];
-  int squareBottom = 0, mostBottoms = 0;
-  for (const auto &[bottom, times] : bottoms)
-    if (times > mostBottoms) {
-      mostBottoms = times;
-      squareBottom = bottom;
-    }
-  // Descenders (j g ; , p y) reach well below where the tall glyphs stand;
-  // square glyphs keep within their em box. Two of them make a line Latin,
-  // and the marks on it (i j ! ? : ;) are whole glyphs side by side.
-  const int descent = squareBottom + std::max(2, square / 6);
-  if (std::count_if(clusters.begin(), clusters.end(),
-                    [&](const Cluster &c) { return c.box.bottom >= descent; }) >= 2)
-    return;
-  // A piece within the columns and rows of a tall piece belongs to it, however
-  // wide that is (the inside of 趣).
-  std::sort(clusters.begin(), clusters.end(),
-            [](const Cluster &a, const Cluster &b) { return a.box.left < b.box.left; });
-  for (std::size_t i = 0; i < clusters.size(); ++i) {
-    if (clusters[i].root < 0 || clusters[i].box.height() < tall)
-      continue;
-    for (std::size_t j = i + 1;
-         j < clusters.size() && clusters[j].box.left <= clusters[i].box.right; ++j)
-      if (clusters[j].root >= 0 && inside(clusters[j].box, clusters[i].box)) {
-        groups.join(clusters[i].root, clusters[j].root);
-        clusters[j].root = -1;
-      }
-  }
-  std::erase_if(clusters, [](const Cluster &c) { return c.root < 0; });
-  // Digits and Latin letters within square text: single shapes lower than
-  // the square glyphs, as wide as a digit, standing between the same two rows
-  // as the one beside them (12 in 金币：12). Each is a glyph of its own and
-  // joins nothing beside it.
-  auto latinShape = [&](std::size_t k) {
+  e.broken = pieces >= 3 && 10 * i64(pieces) >= 4 * i64(sizable);
+
+  // Latin letters and digits among square glyphs: x-height letters,
+  // descenders, and single shapes lower than the square glyphs, as wide as a
+  // digit, level with the one beside them (12 in 金币：12).
+  auto digitLike = [&](std::size_t k) {
     const Box &b = clusters[k].box;
     return singleShape(clusters[k].root) && 20 * i64(b.width()) >= 9 * i64(b.height()) &&
-           100 * i64(b.height()) >= 60 * i64(squareGlyphHeight) &&
-           100 * i64(b.height()) < 86 * i64(squareGlyphHeight);
+           100 * i64(b.height()) >= 60 * glyph && 100 * i64(b.height()) < 86 * glyph;
   };
-  auto sameRows = [&](std::size_t a, std::size_t b) {
-    return std::abs(clusters[a].box.top - clusters[b].box.top) <= 1 &&
-           std::abs(clusters[a].box.bottom - clusters[b].box.bottom) <= 1;
-  };
-  std::vector<bool> latin(clusters.size(), false);
-  for (std::size_t k = 0; k + 1 < clusters.size(); ++k)
-    if (latinShape(k) && latinShape(k + 1) && sameRows(k, k + 1))
-      latin[k] = latin[k + 1] = true;
-  for (std::size_t i = 0; i < clusters.size();) {
-    Box run = clusters[i].box;
+  std::vector<std::size_t> byLeft(clusters.size());
+  std::iota(byLeft.begin(), byLeft.end(), std::size_t(0));
+  std::sort(byLeft.begin(), byLeft.end(), [&](std::size_t a, std::size_t b) {
+    return clusters[a].box.left < clusters[b].box.left;
+  });
+  for (std::size_t n = 0; n + 1 < byLeft.size(); ++n) {
+    const std::size_t a = byLeft[n], b = byLeft[n + 1];
+    if (digitLike(a) && digitLike(b) &&
+        std::abs(clusters[a].box.top - clusters[b].box.top) <= 1 &&
+        std::abs(clusters[a].box.bottom - clusters[b].box.bottom) <= 1)
+      e.latin[a] = e.latin[b] = true;
+  }
+  for (std::size_t k = 0; k < clusters.size(); ++k)
+    e.latin[k] = e.latin[k] || xHeight[k] || descender[k];
+  return e;
+}
+
+// Whether a line holds square glyphs (Chinese, Japanese, Korean) whose
+// pieces side by side are to be joined. Latin text, and digits and capitals
+// (as tall as the line too), are not; "ill" is as square as 川.
+bool squareText(const LineEvidence &e) {
+  if (e.square < 4)
+    return false;
+  // Latin letters beside Chinese: two square glyphs well above the x-height,
+  // or a quarter of the line square, say the line is mixed (a Latin A or W
+  // is as wide as high, but no higher than the other capitals; digits
+  // among Chinese may pass for x-height letters).
+  if (e.descenders && !e.lowercase)
+    return false;
+  if (e.lowercase)
+    return e.aboveLatin >= 2 || (e.squareGlyphs >= 2 && 4 * e.squareGlyphs >= e.clusters);
+  return e.squareSingle || e.squareGlyphs >= 2 || e.strokes || e.broken;
+}
+
+// Lines of square glyphs: pieces side by side join while the joined box is
+// no wider than a glyph is high and reaches the full height. Latin letters
+// and digits among them stay glyphs of their own.
+void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &groups,
+                     const std::function<bool(int)> &singleShape) {
+  const LineEvidence e = weighLine(clusters, line, singleShape);
+  if (!squareText(e))
+    return;
+  const int widest = e.squareGlyphHeight + e.squareGlyphHeight / 10;
+  const int tall = int((85 * i64(e.squareGlyphHeight) + 99) / 100);
+  std::vector<std::pair<Cluster, bool>> marked; // with: is Latin
+  for (std::size_t k = 0; k < clusters.size(); ++k)
+    marked.push_back({clusters[k], e.latin[k]});
+  std::sort(marked.begin(), marked.end(),
+            [](const auto &a, const auto &b) { return a.first.box.left < b.first.box.left; });
+  // A piece within the columns and rows of a tall piece belongs to it, however
+  // wide that is (the inside of 趣).
+  for (std::size_t i = 0; i < marked.size(); ++i) {
+    const Cluster &outer = marked[i].first;
+    if (outer.root < 0 || outer.box.height() < tall)
+      continue;
+    for (std::size_t j = i + 1; j < marked.size() && marked[j].first.box.left <= outer.box.right;
+         ++j)
+      if (marked[j].first.root >= 0 && inside(marked[j].first.box, outer.box)) {
+        groups.join(outer.root, marked[j].first.root);
+        marked[j].first.root = -1;
+      }
+  }
+  std::erase_if(marked, [](const auto &m) { return m.first.root < 0; });
+  // Latin letters within square text join nothing beside them. Latin
+  // letters on their own baseline above the square glyphs' bottom do not
+  // pass for one square glyph either.
+  for (std::size_t i = 0; i < marked.size();) {
+    Box run = marked[i].first.box;
     std::size_t last = i;
-    const bool latinFirst = latin[i];
-    for (std::size_t j = i + 1; j < clusters.size(); ++j) {
-      run = unite(run, clusters[j].box);
-      if (run.width() > widest || latinFirst || latin[j])
+    for (std::size_t j = i + 1; j < marked.size() && !marked[i].second; ++j) {
+      run = unite(run, marked[j].first.box);
+      if (run.width() > widest || marked[j].second)
         break;
-      if (run.height() >= tall && run.bottom >= squareBottom - 1)
+      if (run.height() >= tall && run.bottom >= e.squareBottom - 1)
         last = j;
     }
     for (std::size_t j = i + 1; j <= last; ++j)
-      groups.join(clusters[i].root, clusters[j].root);
+      groups.join(marked[i].first.root, marked[j].first.root);
     i = last + 1;
   }
 }

@@ -53,19 +53,19 @@ struct Set {
 };
 
 const Set kSets[] = {
-    {"noto-sans-ui", kNotoSansSC, kUiChinese, 12, 32, Extra::None, 0.93, 2},
-    {"noto-sans-panel", kNotoSansSC, kGamePanel, 14, 32, Extra::None, 0.93, 6},
+    {"noto-sans-ui", kNotoSansSC, kUiChinese, 12, 32, Extra::None, 0.92, 2},
+    {"noto-sans-panel", kNotoSansSC, kGamePanel, 14, 32, Extra::None, 0.95, 4},
     {"noto-serif-ui", kNotoSerifSC, kUiChinese, 14, 32, Extra::None, 0.79, 2},
     {"uming-ui", kUMing, kUiChinese, 14, 32, Extra::None, 0.83, 2},
-    {"ukai-ui", kUKai, kUiChinese, 14, 32, Extra::None, 0.64, 2},
-    {"wqy-panel", kWqy, kGamePanel, 14, 32, Extra::None, 0.88, 16},
-    {"liberation-serif-marks", kLiberationSerif, kLatinMarks, 14, 32, Extra::None, 0.91, 20},
-    {"liberation-sans-marks", kLiberationSans, kLatinMarks, 12, 32, Extra::None, 0.95, 9},
+    {"ukai-ui", kUKai, kUiChinese, 14, 32, Extra::None, 0.68, 2},
+    {"wqy-panel", kWqy, kGamePanel, 14, 32, Extra::None, 0.93, 22},
+    {"liberation-serif-marks", kLiberationSerif, kLatinMarks, 14, 32, Extra::None, 0.91, 18},
+    {"liberation-sans-marks", kLiberationSans, kLatinMarks, 12, 32, Extra::None, 0.95, 8},
     {"dejavu-marks", kDejaVu, kLatinMarks, 12, 32, Extra::None, 0.96, 11},
-    {"wqy-specks", kWqy, kUiChinese, 16, 32, Extra::Specks, 0.96, 2},
+    {"wqy-specks", kWqy, kUiChinese, 16, 32, Extra::Specks, 0.97, 2},
     {"noto-sans-specks", kNotoSansSC, kUiChinese, 16, 32, Extra::Specks, 0.94, 2},
     {"caption-headline", kNotoSansSC, "", 28, 36, Extra::CaptionOverHeadline, 0.87, 4},
-    {"frame", kWqy, kUiChinese, 16, 28, Extra::Frame, 0.98, 23},
+    {"frame", kWqy, kUiChinese, 16, 28, Extra::Frame, 0.99, 23},
 };
 
 FontText draw(const Set &set, int size, int cut) {
