@@ -418,7 +418,9 @@ LineEvidence weighLine(const std::vector<Cluster> &clusters, const Line &line,
   for (std::size_t k = 0; k < clusters.size(); ++k)
     if (xHeight[k])
       xHeights.push_back(clusters[k].box.height());
-  const std::int64_t letterHeight = median(xHeights);
+  // The lower heights: digits stand on the baseline beside the letters.
+  std::sort(xHeights.begin(), xHeights.end());
+  const std::int64_t letterHeight = xHeights.empty() ? 0 : xHeights[xHeights.size() / 5];
 
   // Descenders (j g ; , p y) reach well below where the tall glyphs stand;
   // square glyphs keep within their em box.
@@ -432,6 +434,7 @@ LineEvidence weighLine(const std::vector<Cluster> &clusters, const Line &line,
   }
   e.descenders = !bottoms.empty() && descending >= 2;
 
+  std::vector<int> squareHeights;
   for (const Cluster &c : clusters) {
     const Box &b = c.box;
     if (20 * i64(b.height()) < 19 * square || 10 * i64(b.width()) < 9 * i64(b.height()))
@@ -441,11 +444,15 @@ LineEvidence weighLine(const std::vector<Cluster> &clusters, const Line &line,
       e.squareSingle = true;
     if (10 * i64(b.width()) <= 12 * i64(b.height())) {
       ++e.squareGlyphs;
+      squareHeights.push_back(b.height());
       e.aboveLatin += 5 * i64(b.height()) >= 8 * letterHeight ? 1 : 0;
     }
   }
   if (e.squareSingle)
     e.squareGlyphs = std::max(e.squareGlyphs, 1);
+  // The square glyphs' own height, where they show: digits as tall as
+  // them nearly would pull the line's figures down.
+  e.squareGlyphHeight = std::max(e.squareGlyphHeight, median(squareHeights));
 
   int tallShapes = 0, narrowShapes = 0;
   for (const Cluster &c : clusters)
@@ -474,20 +481,33 @@ LineEvidence weighLine(const std::vector<Cluster> &clusters, const Line &line,
   // digit, level with the one beside them (12 in 金币：12).
   auto digitLike = [&](std::size_t k) {
     const Box &b = clusters[k].box;
-    return singleShape(clusters[k].root) && 20 * i64(b.width()) >= 9 * i64(b.height()) &&
-           100 * i64(b.height()) >= 60 * glyph && 100 * i64(b.height()) < 86 * glyph;
+    return singleShape(clusters[k].root) && 10 * i64(b.width()) >= 3 * i64(b.height()) &&
+           100 * i64(b.height()) >= 60 * i64(e.squareGlyphHeight) &&
+           100 * i64(b.height()) < 86 * i64(e.squareGlyphHeight);
   };
   std::vector<std::size_t> byLeft(clusters.size());
   std::iota(byLeft.begin(), byLeft.end(), std::size_t(0));
   std::sort(byLeft.begin(), byLeft.end(), [&](std::size_t a, std::size_t b) {
     return clusters[a].box.left < clusters[b].box.left;
   });
-  for (std::size_t n = 0; n + 1 < byLeft.size(); ++n) {
-    const std::size_t a = byLeft[n], b = byLeft[n + 1];
-    if (digitLike(a) && digitLike(b) &&
-        std::abs(clusters[a].box.top - clusters[b].box.top) <= 1 &&
-        std::abs(clusters[a].box.bottom - clusters[b].box.bottom) <= 1)
-      e.latin[a] = e.latin[b] = true;
+  // Each digit with the next one, over the marks between them (7.5, 1/2).
+  for (std::size_t n = 0; n < byLeft.size(); ++n) {
+    const std::size_t a = byLeft[n];
+    if (!digitLike(a))
+      continue;
+    for (std::size_t m = n + 1; m < byLeft.size(); ++m) {
+      const std::size_t b = byLeft[m];
+      const Box &ba = clusters[a].box, &bb = clusters[b].box;
+      if (bb.left - ba.right > ba.height())
+        break;
+      if (digitLike(b)) {
+        if (std::abs(ba.top - bb.top) <= 1 && std::abs(ba.bottom - bb.bottom) <= 1)
+          e.latin[a] = e.latin[b] = true;
+        break;
+      }
+      if (2 * i64(bb.height()) >= ba.height())
+        break; // no mark
+    }
   }
   for (std::size_t k = 0; k < clusters.size(); ++k)
     e.latin[k] = e.latin[k] || xHeight[k] || descender[k];
@@ -504,10 +524,11 @@ bool squareText(const LineEvidence &e) {
   // or a quarter of the line square, say the line is mixed (a Latin A or W
   // is as wide as high, but no higher than the other capitals; digits
   // among Chinese may pass for x-height letters).
-  if (e.descenders && !e.lowercase)
-    return false;
+  const bool squareQuarter = e.squareGlyphs >= 2 && 4 * e.squareGlyphs >= e.clusters;
   if (e.lowercase)
-    return e.aboveLatin >= 2 || (e.squareGlyphs >= 2 && 4 * e.squareGlyphs >= e.clusters);
+    return e.aboveLatin >= 2 || squareQuarter;
+  if (e.descenders) // or brackets, which reach below the square glyphs too
+    return squareQuarter;
   return e.squareSingle || e.squareGlyphs >= 2 || e.strokes || e.broken;
 }
 
