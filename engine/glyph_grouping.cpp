@@ -297,7 +297,8 @@ void joinMarkPairs(std::vector<Cluster> &clusters, const Line &line, Groups &gro
   const int glyphHeight = upperFifthOf(std::move(heights));
   auto mark = [&](const Box &b) {
     return 20 * i64(b.height()) <= 9 * i64(line.height()) && 2 * i64(b.height()) <= glyphHeight &&
-           4 * i64(b.height()) >= 5 * i64(b.width());
+           4 * i64(b.height()) >= 5 * i64(b.width()) &&
+           2 * i64(b.bottom - line.top + 1) <= line.height();
   };
   for (std::size_t k = 0; k + 1 < clusters.size(); ++k) {
     const Box &a = clusters[k].box, &b = clusters[k + 1].box;
