@@ -438,7 +438,7 @@ LineEvidence weighLine(const std::vector<Cluster> &clusters, const Line &line,
   std::vector<int> squareHeights;
   for (const Cluster &c : clusters) {
     const Box &b = c.box;
-    if (20 * i64(b.height()) < 19 * square || 10 * i64(b.width()) < 9 * i64(b.height()))
+    if (20 * i64(b.height()) < 19 * square || 20 * i64(b.width()) < 17 * i64(b.height()))
       continue;
     if (singleShape(c.root) && 20 * i64(b.width()) >= 17 * i64(b.height()) &&
         10 * i64(b.width()) <= 11 * i64(b.height()))

@@ -53,17 +53,17 @@ struct Set {
 };
 
 const Set kSets[] = {
-    {"noto-sans-ui", kNotoSansSC, kUiChinese, 12, 32, Extra::None, 0.94, 2},
-    {"noto-sans-panel", kNotoSansSC, kGamePanel, 14, 32, Extra::None, 0.95, 4},
-    {"noto-serif-ui", kNotoSerifSC, kUiChinese, 14, 32, Extra::None, 0.84, 2},
-    {"uming-ui", kUMing, kUiChinese, 14, 32, Extra::None, 0.84, 2},
-    {"ukai-ui", kUKai, kUiChinese, 14, 32, Extra::None, 0.67, 2},
+    {"noto-sans-ui", kNotoSansSC, kUiChinese, 12, 32, Extra::None, 0.95, 2},
+    {"noto-sans-panel", kNotoSansSC, kGamePanel, 14, 32, Extra::None, 0.96, 4},
+    {"noto-serif-ui", kNotoSerifSC, kUiChinese, 14, 32, Extra::None, 0.85, 2},
+    {"uming-ui", kUMing, kUiChinese, 14, 32, Extra::None, 0.85, 2},
+    {"ukai-ui", kUKai, kUiChinese, 14, 32, Extra::None, 0.69, 2},
     {"wqy-panel", kWqy, kGamePanel, 14, 32, Extra::None, 0.95, 9},
     {"liberation-serif-marks", kLiberationSerif, kLatinMarks, 14, 32, Extra::None, 0.91, 18},
     {"liberation-sans-marks", kLiberationSans, kLatinMarks, 12, 32, Extra::None, 0.95, 7},
     {"dejavu-marks", kDejaVu, kLatinMarks, 12, 32, Extra::None, 0.96, 11},
     {"wqy-specks", kWqy, kUiChinese, 16, 32, Extra::Specks, 0.97, 2},
-    {"noto-sans-specks", kNotoSansSC, kUiChinese, 16, 32, Extra::Specks, 0.95, 2},
+    {"noto-sans-specks", kNotoSansSC, kUiChinese, 16, 32, Extra::Specks, 0.96, 2},
     {"caption-headline", kNotoSansSC, "", 28, 36, Extra::CaptionOverHeadline, 0.87, 4},
     {"frame", kWqy, kUiChinese, 16, 28, Extra::Frame, 0.99, 2},
     {"table", kNotoSansSC, kGamePanel, 16, 28, Extra::Table, 0.94, 2},
