@@ -176,18 +176,16 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
   for (const char *name : {"unicharset", "inttemp", "pffmtable", "shapetable", "normproto"})
     std::remove(ProgramFilePath(name).c_str());
   AdviseOnTrainPsm(job.trainPsm, jobLog);
-  const std::vector<TrainingPage> noPages;
-  LearnedGlyphs learned(pages ? *pages : noPages);
+  LearnedGlyphs learned(pages ? *pages : std::vector<TrainingPage>{});
   // A model that learned nothing would read nothing; it must not take the
   // place of the user's file as if the job had worked.
   const auto learnedNothing = [&] {
     return pages && learned.LabelCount() > 0 && learned.LearnedCount() == 0;
   };
+  // What the retry did stands right above the count it changed.
   std::string retryLine;
   const auto summary = [&] {
-    if (!retryLine.empty())
-      AppendLogLine(jobLog, retryLine);
-    return learned.SummaryLine();
+    return (retryLine.empty() ? "" : retryLine + "\n") + learned.SummaryLine();
   };
 
   std::size_t output = Run("tesseract", BoxTrainArguments(job.trainPsm), jobLog, run);
