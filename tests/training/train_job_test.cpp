@@ -241,6 +241,40 @@ TEST_F(TrainJobTest, AGlyphWhoseBoxFailsIsLearnedFromAThickerCopy) {
   }
 }
 
+// A retry whose page cannot be written leaves the glyph unlearned and says
+// so; 国 alone then learns nothing, and the user's older file stays.
+TEST_F(TrainJobTest, ARetryThatCannotRunLeavesTheGlyphNamedUnlearned) {
+  const char *kWenQuanYi = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+  const std::string output = OutputDir() + "digits.traineddata";
+  const std::string tmp = program.Tmp();
+  const struct {
+    const char *characters;
+    int code;
+    const char *learned;
+  } cases[] = {{"国日田", kTrainOk, "训练结果：3 个字符中学会了 2 个；未学会：国。"},
+               {"国", kTrainNothingLearned, "训练结果：1 个字符中学会了 0 个；未学会：国。"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.characters);
+    reporter = RecordingReporter{};
+    // The inputs are written by now; the retry's box file cannot be.
+    reporter.onProgress = [&tmp](int percent) {
+      if (percent == 60)
+        fs::create_directory(tmp + "/tmp.font.exp1.box");
+    };
+    fs::create_directories(OutputDir());
+    std::ofstream(output) << "older result";
+    Run(Job(0, FontSamples(c.characters, {14}, kWenQuanYi)));
+    const std::string log = SystemToUtf8(reporter.doneLog);
+    EXPECT_EQ(reporter.doneCode, c.code) << log;
+    EXPECT_NE(log.find("重试：无法写入加粗副本的训练图像，未能重试 1 个未匹配的字符。\n" +
+                       std::string(c.learned)),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("tmp.font.exp1.tr"), std::string::npos) << log;
+    EXPECT_EQ(ReadFile(output) == "older result", c.code != kTrainOk);
+  }
+}
+
 // Nothing learnable: the job fails with the learned line in its log and
 // leaves the user's older file alone.
 TEST_F(TrainJobTest, ALibraryWithNothingLearnableFails) {
