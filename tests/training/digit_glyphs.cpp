@@ -9,7 +9,6 @@
 #include <map>
 
 #include "app/text_codec.h"
-
 #include "workspace/dot_matrix.h"
 #include "workspace/pixel_rect.h"
 
