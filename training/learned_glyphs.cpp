@@ -20,21 +20,16 @@ template <typename Function> void ForEachLine(std::string_view text, Function li
   }
 }
 
-} // namespace
+// APPLY_BOXES: boxfile line 5/. ((88,22),(89,23)): FAILURE! Couldn't find a matching blob
+struct FailedBox {
+  std::size_t line = 0; // among its page's boxes, from 1
+  std::string label;
+};
 
-LearnedGlyphs::LearnedGlyphs(const std::vector<TrainingPage> &pages) {
-  for (const TrainingPage &page : pages)
-    for (const PageGlyph &glyph : page.glyphs) {
-      Label &label = labels_[glyph.label];
-      if (label.samples++ == 0)
-        order_.push_back(glyph.label);
-    }
-}
-
-void LearnedGlyphs::ReadBoxTrainOutput(std::string_view output) {
-  // APPLY_BOXES: boxfile line 5/. ((88,22),(89,23)): FAILURE! Couldn't find a matching blob
+std::vector<FailedBox> FailedBoxLines(std::string_view output) {
   static constexpr std::string_view kPrefix = "APPLY_BOXES: boxfile line ";
-  ForEachLine(output, [this](std::string_view line) {
+  std::vector<FailedBox> failed;
+  ForEachLine(output, [&failed](std::string_view line) {
     if (line.substr(0, kPrefix.size()) != kPrefix)
       return;
     const std::size_t failure = line.find("): FAILURE!");
@@ -44,10 +39,74 @@ void LearnedGlyphs::ReadBoxTrainOutput(std::string_view output) {
     const std::size_t box = line.rfind(" ((", failure);
     if (box == std::string_view::npos || box < slash)
       return;
-    const auto found = labels_.find(std::string(line.substr(slash + 1, box - slash - 1)));
-    if (found != labels_.end())
-      ++found->second.unmatched;
+    FailedBox entry;
+    // A number that cannot be read leaves line 0: the label still counts.
+    for (const char c : line.substr(kPrefix.size(), slash - kPrefix.size())) {
+      if (c < '0' || c > '9' || entry.line > 100000000) {
+        entry.line = 0;
+        break;
+      }
+      entry.line = entry.line * 10 + std::size_t(c - '0');
+    }
+    entry.label = std::string(line.substr(slash + 1, box - slash - 1));
+    failed.push_back(std::move(entry));
   });
+  return failed;
+}
+
+} // namespace
+
+std::vector<GlyphPosition> FailedBoxes(const std::vector<TrainingPage> &pages,
+                                       std::string_view output) {
+  std::vector<GlyphPosition> positions;
+  GlyphPosition last{0, 0};
+  bool any = false;
+  for (const FailedBox &box : FailedBoxLines(output)) {
+    if (box.line == 0)
+      continue;
+    const std::size_t glyph = box.line - 1;
+    // Within a page the lines only grow, so the same or an earlier line
+    // starts the search on the next page.
+    std::size_t page = any && glyph <= last.glyph ? last.page + 1 : last.page;
+    while (page < pages.size() &&
+           !(glyph < pages[page].glyphs.size() && pages[page].glyphs[glyph].label == box.label))
+      ++page;
+    if (page == pages.size())
+      continue;
+    last = {page, glyph};
+    any = true;
+    positions.push_back(last);
+  }
+  return positions;
+}
+
+LearnedGlyphs::LearnedGlyphs(const std::vector<TrainingPage> &pages) {
+  for (const TrainingPage &page : pages)
+    for (const PageGlyph &glyph : page.glyphs)
+      if (labels_.emplace(glyph.label, Label{}).second)
+        order_.push_back(glyph.label);
+}
+
+void LearnedGlyphs::ReadBoxTrainRun(const std::vector<TrainingPage> &pages, std::string_view output,
+                                    bool trained) {
+  if (!trained)
+    return;
+  // Counted by label, so a failure this reader cannot place on a page still
+  // takes a sample of its label away.
+  std::map<std::string, int> reached;
+  for (const TrainingPage &page : pages)
+    for (const PageGlyph &glyph : page.glyphs)
+      ++reached[glyph.label];
+  for (const FailedBox &box : FailedBoxLines(output)) {
+    const auto found = reached.find(box.label);
+    if (found != reached.end() && found->second > 0)
+      --found->second;
+  }
+  for (const auto &[name, samples] : reached) {
+    const auto label = labels_.find(name);
+    if (label != labels_.end())
+      label->second.trained += samples;
+  }
 }
 
 void LearnedGlyphs::ReadMftrainingOutput(std::string_view output) {
@@ -69,12 +128,8 @@ void LearnedGlyphs::ReadMftrainingOutput(std::string_view output) {
   });
 }
 
-void LearnedGlyphs::NothingTrained() {
-  nothing_ = true;
-}
-
-bool LearnedGlyphs::Learned(const Label &label) const {
-  return !nothing_ && !label.noProtos && label.unmatched < label.samples;
+bool LearnedGlyphs::Learned(const Label &label) {
+  return label.trained > 0 && !label.noProtos;
 }
 
 std::size_t LearnedGlyphs::LearnedCount() const {

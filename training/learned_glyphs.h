@@ -10,18 +10,32 @@
 
 #include "training/train_inputs.h"
 
+// A glyph on the pages of a box.train run: its page and its place there.
+struct GlyphPosition {
+  std::size_t page = 0;
+  std::size_t glyph = 0;
+  bool operator==(const GlyphPosition &) const = default;
+};
+
+// The glyphs whose boxes box.train reported as FAILURE, in page order.
+// Tesseract numbers a box by its line among its own page's boxes and does
+// not name the page; it reads the pages in order, so a failure belongs to the
+// first page from the last one found on that holds its label at that line.
+std::vector<GlyphPosition> FailedBoxes(const std::vector<TrainingPage> &pages,
+                                       std::string_view output);
+
 class LearnedGlyphs {
 public:
   // The labels of every placed glyph (system code page), in page order.
   explicit LearnedGlyphs(const std::vector<TrainingPage> &pages);
 
-  // tesseract box.train: every "FAILURE!" box line takes one sample of its
-  // label away.
-  void ReadBoxTrainOutput(std::string_view output);
+  // One tesseract box.train run over `pages` (the job's, or more pages of
+  // the same labels): every glyph on them teaches its label unless its box
+  // failed, or the run's .tr file holds nothing (`trained` false).
+  void ReadBoxTrainRun(const std::vector<TrainingPage> &pages, std::string_view output,
+                       bool trained);
   // mftraining: "no protos/configs for <label>" means the label is not learned.
   void ReadMftrainingOutput(std::string_view output);
-  // An empty or missing .tr file: nothing reached the model.
-  void NothingTrained();
 
   // Distinct labels of the job, and how many of them the model learned.
   std::size_t LabelCount() const { return order_.size(); }
@@ -35,13 +49,11 @@ public:
 
 private:
   struct Label {
-    int samples = 0;   // placed on the pages
-    int unmatched = 0; // boxes tesseract failed to match
+    int trained = 0; // samples that reached a .tr file
     bool noProtos = false;
   };
-  bool Learned(const Label &label) const;
+  static bool Learned(const Label &label);
 
   std::map<std::string, Label> labels_;
   std::vector<std::string> order_;
-  bool nothing_ = false;
 };

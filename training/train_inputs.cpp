@@ -148,7 +148,7 @@ TrainingImage ComposeTrainingImage(const std::vector<TrainGlyph> &glyphs,
       const int bottom = page.height - y - glyph.height;
       lines += BoxLine(glyph.label, x, bottom, x + glyph.width, page.height - y, pageIndex);
       lines += '\n';
-      page.glyphs.push_back({glyph.label, x, x + glyph.width, glyph.bottom, glyph.height});
+      page.glyphs.push_back({glyph.label, x, x + glyph.width, glyph.bottom, glyph.height, y});
       x += glyph.width + kGlyphGap;
     }
   }
@@ -162,6 +162,18 @@ bool WriteWholeFile(const std::string &path, const std::string &bytes) {
     return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return std::fclose(file) == 0 && written;
+}
+
+bool SaveTrainingPages(const std::string &path, const std::vector<TrainingPage> &pages) {
+  std::vector<const unsigned char *> pixels;
+  std::vector<int> widths, heights;
+  for (const TrainingPage &page : pages) {
+    pixels.push_back(page.pixels.data());
+    widths.push_back(page.width);
+    heights.push_back(page.height);
+  }
+  return !pages.empty() && saveMatPages(path.c_str(), pixels.data(), widths.data(), heights.data(),
+                                        int(pixels.size()));
 }
 
 int PrepareTrainingInputs(const SampleMap &samples, std::string &log,
@@ -182,16 +194,7 @@ int PrepareTrainingInputs(const SampleMap &samples, std::string &log,
     return 7;
   // The legacy tools complain without it, but only the legacy tools need it.
   WriteWholeFile(TmpFilePath("font_properties"), kFontProperties);
-  std::vector<const unsigned char *> pixels;
-  std::vector<int> widths, heights;
-  for (const TrainingPage &page : image.pages) {
-    pixels.push_back(page.pixels.data());
-    widths.push_back(page.width);
-    heights.push_back(page.height);
-  }
-  const bool saved =
-      !image.pages.empty() && saveMatPages(TmpFilePath("tmp.font.exp0.tif").c_str(), pixels.data(),
-                                           widths.data(), heights.data(), int(pixels.size()));
+  const bool saved = SaveTrainingPages(TmpFilePath("tmp.font.exp0.tif"), image.pages);
   progress(60);
   if (pages)
     *pages = std::move(image.pages);

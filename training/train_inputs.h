@@ -63,6 +63,7 @@ struct PageGlyph {
   int right = 0;     // one past the last column
   int bottom = 0;    // its lowest row above the baseline, as placed
   int height = 0;
+  int top = 0; // its first row on the page
 };
 struct TrainingPage {
   int width = 0;
@@ -97,6 +98,10 @@ extern const char kFontProperties[];
 
 // Writes `bytes` to `path` ("wb"); false when it cannot be created or written.
 bool WriteWholeFile(const std::string &path, const std::string &bytes);
+
+// Saves the pages as one multi-page TIFF at `path`; false without pages or
+// when it could not be saved.
+bool SaveTrainingPages(const std::string &path, const std::vector<TrainingPage> &pages);
 
 // Steps of the job from the samples to the written inputs in tmp/:
 // decode (then progress 20), sort and lay out (progress 30), compose, write

@@ -9,6 +9,7 @@
 #include "app/work_paths.h"
 #include "training/job_cancel.h"
 #include "training/learned_glyphs.h"
+#include "training/retry_pages.h"
 #include "training/self_check.h"
 #include "training/train_files.h"
 #include "training/train_job.h"
@@ -89,6 +90,30 @@ int Deliver(const TrainJob &job, std::string &jobLog) {
   return code;
 }
 
+// The second box.train run, on copies of the glyphs whose boxes failed: one
+// pixel thicker joins pieces a pixel apart, one thinner parts strokes that
+// touch. Adds its .tr file to `trFiles` when it holds something and returns
+// the line for the log, empty when nothing failed.
+std::string RetryFailedBoxes(const std::vector<TrainingPage> &pages, std::string_view firstOutput,
+                             int psm, LearnedGlyphs &learned, std::vector<std::string> &trFiles,
+                             std::string &jobLog, const ToolRunOptions &run) {
+  const RetryPages retry = ComposeRetryPages(pages, FailedBoxes(pages, firstOutput));
+  if (retry.labels.empty())
+    return {};
+  if (!WriteWholeFile(TmpFilePath("tmp.font.exp1.box"), retry.image.boxText) ||
+      !SaveTrainingPages(TmpFilePath("tmp.font.exp1.tif"), retry.image.pages))
+    return "重试：无法写入加粗副本的训练图像，未能重试 " + std::to_string(retry.labels.size()) +
+           " 个未匹配的字符。";
+  const std::size_t output =
+      Run("tesseract", BoxTrainArguments(psm, "tmp/tmp.font.exp1"), jobLog, run);
+  const bool trained = FileSize(TmpFilePath("tmp.font.exp1.tr")) > 0;
+  const std::string_view retryOutput = std::string_view(jobLog).substr(output);
+  learned.ReadBoxTrainRun(retry.image.pages, retryOutput, trained);
+  if (trained)
+    trFiles.push_back("tmp/tmp.font.exp1.tr");
+  return RetryLine(retry, RetriedLabelsTrained(retry, retryOutput, trained).size());
+}
+
 } // namespace
 
 std::string ToolStartFailureText(const std::string &tool, int error) {
@@ -108,9 +133,8 @@ std::string TrainPsmAdvice(int psm) {
          " 会漏学字符；要学会每个字符，请选 6、7 或 8（默认 8）。";
 }
 
-std::vector<std::string> BoxTrainArguments(int psm) {
-  return {"tmp/tmp.font.exp0.tif", "tmp/tmp.font.exp0", "--psm",
-          std::to_string(psm),     "nobatch",           "box.train"};
+std::vector<std::string> BoxTrainArguments(int psm, const std::string &base) {
+  return {base + ".tif", base, "--psm", std::to_string(psm), "nobatch", "box.train"};
 }
 
 std::vector<std::string> LstmTrainArguments(const std::string &language, int psm) {
@@ -158,17 +182,28 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
   const auto learnedNothing = [&] {
     return pages && learned.LabelCount() > 0 && learned.LearnedCount() == 0;
   };
+  // What the retry did stands right above the count it changed.
+  std::string retryLine;
+  const auto summary = [&] {
+    return (retryLine.empty() ? "" : retryLine + "\n") + learned.SummaryLine();
+  };
 
   std::size_t output = Run("tesseract", BoxTrainArguments(job.trainPsm), jobLog, run);
   if (Cancelled(run))
     return kTrainCancelled;
   if (!FileExists(TmpFilePath("tmp.font.exp0.tr")))
     return kTrainNoFirstOutput;
-  learned.ReadBoxTrainOutput(std::string_view(jobLog).substr(output));
-  if (FileSize(TmpFilePath("tmp.font.exp0.tr")) <= 0)
-    learned.NothingTrained();
+  std::vector<std::string> trFiles = {"tmp/tmp.font.exp0.tr"};
+  if (pages) {
+    // Read before the retry's output lands behind it in the log.
+    const std::string firstOutput = jobLog.substr(output);
+    learned.ReadBoxTrainRun(*pages, firstOutput, FileSize(TmpFilePath("tmp.font.exp0.tr")) > 0);
+    retryLine = RetryFailedBoxes(*pages, firstOutput, job.trainPsm, learned, trFiles, jobLog, run);
+    if (Cancelled(run))
+      return kTrainCancelled;
+  }
   if (learnedNothing()) {
-    AppendAndReport(jobLog, learned.SummaryLine(), run);
+    AppendAndReport(jobLog, summary(), run);
     return kTrainNothingLearned;
   }
 
@@ -178,15 +213,15 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
   if (!FileExists(ProgramFilePath("unicharset")))
     return kTrainNoUnicharset;
 
-  output = Run("mftraining",
-               {"-F", "tmp/font_properties", "-U", "unicharset", "-O", "tmp/tmp.unicharset",
-                "tmp/tmp.font.exp0.tr"},
-               jobLog, run);
+  std::vector<std::string> mftraining = {"-F", "tmp/font_properties", "-U", "unicharset",
+                                         "-O", "tmp/tmp.unicharset"};
+  mftraining.insert(mftraining.end(), trFiles.begin(), trFiles.end());
+  output = Run("mftraining", mftraining, jobLog, run);
   if (Cancelled(run))
     return kTrainCancelled;
   learned.ReadMftrainingOutput(std::string_view(jobLog).substr(output));
   if (learnedNothing()) {
-    AppendAndReport(jobLog, learned.SummaryLine(), run);
+    AppendAndReport(jobLog, summary(), run);
     return kTrainNothingLearned;
   }
   // A component that is missing or cannot be moved shows up as a missing
@@ -201,7 +236,7 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
       !WriteVerticalRanges(TmpFilePath("tmp.unicharset"), VerticalRanges(*pages)))
     AppendLogLine(jobLog, "无法写入字符的高度范围；模型仍可使用，但大小写相近的字符可能混淆。");
 
-  Run("cntraining", {"tmp/tmp.font.exp0.tr"}, jobLog, run);
+  Run("cntraining", trFiles, jobLog, run);
   if (Cancelled(run))
     return kTrainCancelled;
   if (FileExists(ProgramFilePath("normproto"))) {
@@ -213,7 +248,7 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
   if (!FileExists(TmpFilePath("tmp.traineddata")))
     return kTrainNoTrainedData;
   if (pages) {
-    AppendLogLine(jobLog, learned.SummaryLine());
+    AppendLogLine(jobLog, summary());
     AppendAndReport(jobLog, SelfCheckLine(SelfCheck(*pages, kLegacyEngine, run)), run);
     if (Cancelled(run))
       return kTrainCancelled;

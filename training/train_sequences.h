@@ -12,17 +12,21 @@
 struct TrainJob;
 
 // Argument vectors of the steps that take the job's choices.
-std::vector<std::string> BoxTrainArguments(int psm);
+// `base`: the page file without ".tif", also the base name of the .tr file.
+std::vector<std::string> BoxTrainArguments(int psm, const std::string &base = "tmp/tmp.font.exp0");
 std::vector<std::string> LstmTrainArguments(const std::string &language, int psm);
 std::vector<std::string> ExtractBaseModelArguments(const std::string &language);
 std::vector<std::string> LstmTrainingArguments(const std::string &language);
 std::vector<std::string> StopTrainingArguments(const std::string &language);
 
 // Legacy training: tesseract box.train, unicharset_extractor, mftraining,
-// cntraining, combine_tessdata. With the pages of the training image, the
-// log ends with how many labels the model learned and which it did not (a
-// job that learned none ends with kTrainNothingLearned and writes nothing),
-// and a model that was made reads its pages back (the self-check line).
+// cntraining, combine_tessdata. With the pages of the training image, glyphs
+// whose boxes box.train failed get one more box.train run on pages of
+// thicker and thinner copies, whose .tr file joins the first for mftraining
+// and cntraining; the log ends with how many labels the model learned and
+// which it did not (a job that learned none ends with kTrainNothingLearned
+// and writes nothing), and a model that was made reads its pages back (the
+// self-check line).
 int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOptions &run,
                       const std::vector<TrainingPage> *pages = nullptr);
 

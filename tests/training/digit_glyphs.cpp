@@ -6,14 +6,16 @@
 #include <QImage>
 #include <QPainter>
 #include <cstdlib>
+#include <map>
 
+#include "app/text_codec.h"
 #include "workspace/dot_matrix.h"
 #include "workspace/pixel_rect.h"
 
 namespace training_test {
 namespace {
 
-QFont DejaVu(int pixelSize) {
+QFont FontOf(const char *fontFile, int pixelSize) {
   // Core tests have no application object; fonts need one.
   static int argc = 1;
   static char name[] = "training_test";
@@ -22,23 +24,24 @@ QFont DejaVu(int pixelSize) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     new QGuiApplication(argc, argv);
   }
-  static const QString family = [] {
-    const int id =
-        QFontDatabase::addApplicationFont("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
-    return QFontDatabase::applicationFontFamilies(id).value(0);
-  }();
-  QFont font(family);
+  static std::map<std::string, QString> families;
+  auto family = families.find(fontFile);
+  if (family == families.end()) {
+    const int id = QFontDatabase::addApplicationFont(QString::fromUtf8(fontFile));
+    family = families.emplace(fontFile, QFontDatabase::applicationFontFamilies(id).value(0)).first;
+  }
+  QFont font(family->second);
   font.setPixelSize(pixelSize);
   font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
 
-QImage Draw(const QString &text, int pixelSize, int width) {
+QImage Draw(const QString &text, int pixelSize, int width, const char *fontFile = kDejaVuSans) {
   QImage image(width, pixelSize * 2, QImage::Format_Grayscale8);
   image.fill(255);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::TextAntialiasing, false);
-  painter.setFont(DejaVu(pixelSize));
+  painter.setFont(FontOf(fontFile, pixelSize));
   painter.setPen(Qt::black);
   painter.drawText(pixelSize / 2, pixelSize * 3 / 2, text);
   return image;
@@ -50,11 +53,13 @@ bool Ink(const QImage &image, int x, int y) {
 
 } // namespace
 
-SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSizes) {
+SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSizes,
+                      const char *fontFile) {
   SampleMap samples;
   for (int size : pixelSizes) {
-    for (char c : text) {
-      const QImage image = Draw(QString(QChar(c)), size, size * 2);
+    for (const char32_t c : QString::fromUtf8(text).toUcs4()) {
+      const QString character = QString::fromUcs4(&c, 1);
+      const QImage image = Draw(character, size, size * 2, fontFile);
       std::vector<std::uint8_t> mask(std::size_t(image.width()) * image.height());
       PixelRect box{image.width(), image.height(), -1, -1};
       for (int y = 0; y < image.height(); ++y)
@@ -66,7 +71,8 @@ SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSize
             box.right = std::max(box.right, x);
             box.bottom = std::max(box.bottom, y);
           }
-      samples[EncodeDotMatrix(box, mask.data(), image.width(), image.height())] = std::string(1, c);
+      samples[EncodeDotMatrix(box, mask.data(), image.width(), image.height())] =
+          Utf8ToSystem(character.toStdString());
     }
   }
   return samples;

@@ -1,7 +1,7 @@
 #pragma once
-// Glyphs drawn from a real font (DejaVu Sans) with Qt, the way a user's
-// samples come from a screen: ink pixels cut out tightly and encoded as
-// dot-matrix strings, and whole lines of text to recognise.
+// Glyphs drawn from a real font (DejaVu Sans unless named) with Qt, the way
+// a user's samples come from a screen: ink pixels cut out tightly and encoded
+// as dot-matrix strings, and whole lines of text to recognise.
 #include <string>
 #include <vector>
 
@@ -9,9 +9,12 @@
 
 namespace training_test {
 
-// One sample per character of `text` at each pixel size, labelled with the
-// character. `text` is ASCII.
-SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSizes);
+inline constexpr char kDejaVuSans[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+// One sample per character of `text` (UTF-8) at each pixel size, drawn from
+// `fontFile`, labelled with the character in the system code page.
+SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSizes,
+                      const char *fontFile = kDejaVuSans);
 
 // A line of text as a mask: 0 = ink, 255 = background.
 struct TextMask {

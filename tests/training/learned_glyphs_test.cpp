@@ -78,19 +78,67 @@ TEST(LearnedGlyphs, ToolOutputTakesAwayWhatWasNotLearned) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
-    LearnedGlyphs learned(Pages({{".", "A", "A"}, {"b/c", kZi}}));
-    learned.ReadBoxTrainOutput(c.boxTrain);
+    const std::vector<TrainingPage> pages = Pages({{".", "A", "A"}, {"b/c", kZi}});
+    LearnedGlyphs learned(pages);
+    learned.ReadBoxTrainRun(pages, c.boxTrain, !c.nothingTrained);
     learned.ReadMftrainingOutput(c.mftraining);
-    if (c.nothingTrained)
-      learned.NothingTrained();
     EXPECT_EQ(learned.LabelCount(), 4u);
     EXPECT_EQ(learned.LearnedCount(), c.learned);
     EXPECT_EQ(learned.Unlearned(), c.unlearned);
   }
 }
 
+std::string Failure(int line, const std::string &label) {
+  return "APPLY_BOXES: boxfile line " + std::to_string(line) + "/" + label +
+         " ((10,10),(20,20)): FAILURE! Couldn't find a matching blob\n";
+}
+
+// Tesseract numbers a box by its line among its own page's boxes.
+TEST(LearnedGlyphs, FailedBoxesAreFoundOnTheirPages) {
+  const std::vector<TrainingPage> pages =
+      Pages({{"A", "B", "C"}, {"A", "B", "C"}, {"D", "A"}, {"A", "E"}});
+  EXPECT_EQ(FailedBoxes(pages, Failure(2, "B") + Failure(1, "A") + "FAIL!\n" + Failure(3, "C") +
+                                   Failure(2, "A") + Failure(2, "E")),
+            (std::vector<GlyphPosition>{{0, 1}, {1, 0}, {1, 2}, {2, 1}, {3, 1}}));
+  // A page without failures in between: its line holds another label.
+  EXPECT_EQ(FailedBoxes(pages, Failure(3, "C") + Failure(1, "D")),
+            (std::vector<GlyphPosition>{{0, 2}, {2, 0}}));
+  // Lines that fit no page, or whose number cannot be read, place nothing.
+  EXPECT_EQ(FailedBoxes(pages, Failure(4, "A") + Failure(1, "Z") + Failure(0, "A") +
+                                   "APPLY_BOXES: boxfile line x/A ((1,1),(2,2)): FAILURE!\n"),
+            std::vector<GlyphPosition>{});
+}
+
+// A retry run on copies: a label is learned when any copy reached the model.
+TEST(LearnedGlyphs, ARetryRunTeachesWhatTheFirstRunFailed) {
+  const std::vector<TrainingPage> pages = Pages({{"A", kZi, "B"}});
+  const std::string first = Failure(2, kZi) + Failure(3, "B");
+  const std::vector<TrainingPage> retry = Pages({{kZi, kZi, "B"}});
+  struct Case {
+    const char *what;
+    std::string retryOutput;
+    bool retryTrained;
+    std::vector<std::string> unlearned;
+  };
+  const Case cases[] = {
+      {"both copies of 字 fail, B trains", Failure(1, kZi) + Failure(2, kZi), true, {kZi}},
+      {"one copy of 字 trains, B fails", Failure(2, kZi) + Failure(3, "B"), true, {"B"}},
+      {"the retry's .tr file holds nothing", "", false, {kZi, "B"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    LearnedGlyphs learned(pages);
+    learned.ReadBoxTrainRun(pages, first, true);
+    learned.ReadBoxTrainRun(retry, c.retryOutput, c.retryTrained);
+    EXPECT_EQ(learned.LabelCount(), 3u);
+    EXPECT_EQ(learned.Unlearned(), c.unlearned);
+  }
+}
+
 TEST(LearnedGlyphs, TheLineNamesAllOrTheFirstFiftyAndACount) {
-  LearnedGlyphs all(Pages({{"a", kZi}}));
+  const std::vector<TrainingPage> both = Pages({{"a", kZi}});
+  LearnedGlyphs all(both);
+  all.ReadBoxTrainRun(both, "", true);
   EXPECT_EQ(all.SummaryLine(), "训练结果：2 个字符中学会了 2 个。");
   all.ReadMftrainingOutput("no protos/configs for " + kZi + " in CreateIntTemplates()");
   EXPECT_EQ(all.SummaryLine(), "训练结果：2 个字符中学会了 1 个；未学会：字。");
@@ -99,7 +147,7 @@ TEST(LearnedGlyphs, TheLineNamesAllOrTheFirstFiftyAndACount) {
   for (int i = 0; i < 60; ++i)
     many.push_back("g" + std::to_string(i));
   LearnedGlyphs none(Pages({many}));
-  none.NothingTrained();
+  none.ReadBoxTrainRun(Pages({many}), "", false);
   const std::string line = none.SummaryLine();
   EXPECT_EQ(line.rfind("训练结果：60 个字符中学会了 0 个；未学会 60 个，前 50 个是：g0 g1 ", 0), 0u)
       << line;

@@ -204,6 +204,77 @@ TEST_F(TrainJobTest, GlyphsTheToolsCannotLearnAreNamed) {
       << SystemToUtf8(reporter.doneLog);
 }
 
+// 国 of WenQuanYi Micro Hei at 14 px: the inner part sits in the frame's hole
+// one pixel from its sides, and box.train finds no blob for its box. The job
+// retries it one pixel thicker on a page of its own, and the model then
+// reads it. A library of 国 alone learns nothing without the retry.
+TEST_F(TrainJobTest, AGlyphWhoseBoxFailsIsLearnedFromAThickerCopy) {
+  const char *kWenQuanYi = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+  const struct {
+    const char *characters;
+    const char *learned;
+  } cases[] = {{"国日田", "训练结果：3 个字符中学会了 3 个。\n自检：3 个字符中 3 个识别正确。"},
+               {"国", "训练结果：1 个字符中学会了 1 个。\n自检：1 个字符中 1 个识别正确。"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.characters);
+    reporter = RecordingReporter{};
+    Run(Job(0, FontSamples(c.characters, {14}, kWenQuanYi)));
+    const std::string log = SystemToUtf8(reporter.doneLog);
+    ASSERT_EQ(reporter.doneCode, 0) << log;
+    // The first run fails the box; the second run's .tr file goes to
+    // mftraining and cntraining with the first.
+    const std::size_t failure = log.find("/国 ((");
+    ASSERT_NE(failure, std::string::npos) << log;
+    EXPECT_NE(log.substr(failure, log.find('\n', failure) - failure).find("FAILURE!"),
+              std::string::npos)
+        << log;
+    const std::string bothRead =
+        "Reading tmp/tmp.font.exp0.tr ...\nReading tmp/tmp.font.exp1.tr ...\n";
+    const std::size_t mftraining = log.find(bothRead);
+    ASSERT_NE(mftraining, std::string::npos) << log;
+    EXPECT_NE(log.find(bothRead, mftraining + 1), std::string::npos) << log;
+    EXPECT_NE(log.find("重试：训练工具未能匹配 1 个字符的字形，已用加粗一像素的副本再训练一次，"
+                       "其中 1 个训练成功。\n" +
+                       std::string(c.learned)),
+              std::string::npos)
+        << log;
+  }
+}
+
+// A retry whose page cannot be written leaves the glyph unlearned and says
+// so; 国 alone then learns nothing, and the user's older file stays.
+TEST_F(TrainJobTest, ARetryThatCannotRunLeavesTheGlyphNamedUnlearned) {
+  const char *kWenQuanYi = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+  const std::string output = OutputDir() + "digits.traineddata";
+  const std::string tmp = program.Tmp();
+  const struct {
+    const char *characters;
+    int code;
+    const char *learned;
+  } cases[] = {{"国日田", kTrainOk, "训练结果：3 个字符中学会了 2 个；未学会：国。"},
+               {"国", kTrainNothingLearned, "训练结果：1 个字符中学会了 0 个；未学会：国。"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.characters);
+    reporter = RecordingReporter{};
+    // The inputs are written by now; the retry's box file cannot be.
+    reporter.onProgress = [&tmp](int percent) {
+      if (percent == 60)
+        fs::create_directory(tmp + "/tmp.font.exp1.box");
+    };
+    fs::create_directories(OutputDir());
+    std::ofstream(output) << "older result";
+    Run(Job(0, FontSamples(c.characters, {14}, kWenQuanYi)));
+    const std::string log = SystemToUtf8(reporter.doneLog);
+    EXPECT_EQ(reporter.doneCode, c.code) << log;
+    EXPECT_NE(log.find("重试：无法写入加粗副本的训练图像，未能重试 1 个未匹配的字符。\n" +
+                       std::string(c.learned)),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("tmp.font.exp1.tr"), std::string::npos) << log;
+    EXPECT_EQ(ReadFile(output) == "older result", c.code != kTrainOk);
+  }
+}
+
 // Nothing learnable: the job fails with the learned line in its log and
 // leaves the user's older file alone.
 TEST_F(TrainJobTest, ALibraryWithNothingLearnableFails) {

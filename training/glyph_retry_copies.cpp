@@ -1,0 +1,149 @@
+#include "training/glyph_retry_copies.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+bool Ink(const TrainGlyph &glyph, int x, int y) {
+  return x >= 0 && y >= 0 && x < glyph.width && y < glyph.height &&
+         glyph.pixels[std::size_t(y) * std::size_t(glyph.width) + std::size_t(x)] != 0;
+}
+
+// 8-connected pieces: a piece number from 1 for every ink cell, 0 elsewhere.
+std::vector<int> Pieces(const TrainGlyph &glyph, int &count) {
+  std::vector<int> piece(glyph.pixels.size(), 0);
+  std::vector<std::pair<int, int>> stack;
+  count = 0;
+  for (int y = 0; y < glyph.height; ++y)
+    for (int x = 0; x < glyph.width; ++x) {
+      if (!Ink(glyph, x, y) || piece[std::size_t(y) * glyph.width + x] != 0)
+        continue;
+      ++count;
+      piece[std::size_t(y) * glyph.width + x] = count;
+      stack.push_back({x, y});
+      while (!stack.empty()) {
+        const auto [cx, cy] = stack.back();
+        stack.pop_back();
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx) {
+            const int nx = cx + dx, ny = cy + dy;
+            if (!Ink(glyph, nx, ny) || piece[std::size_t(ny) * glyph.width + nx] != 0)
+              continue;
+            piece[std::size_t(ny) * glyph.width + nx] = count;
+            stack.push_back({nx, ny});
+          }
+      }
+    }
+  return piece;
+}
+
+// How thick the stroke through each ink cell is: the shorter of its
+// horizontal and vertical run of ink. Half of the ink or more in strokes of
+// two pixels or more counts as a glyph with such strokes.
+bool StrokesAtLeastTwoWide(const TrainGlyph &glyph) {
+  std::vector<int> across(glyph.pixels.size(), 0), down(glyph.pixels.size(), 0);
+  for (int y = 0; y < glyph.height; ++y)
+    for (int x = 0; x < glyph.width;) {
+      int end = x;
+      while (Ink(glyph, end, y))
+        ++end;
+      for (int i = x; i < end; ++i)
+        across[std::size_t(y) * glyph.width + i] = end - x;
+      x = end > x ? end : x + 1;
+    }
+  for (int x = 0; x < glyph.width; ++x)
+    for (int y = 0; y < glyph.height;) {
+      int end = y;
+      while (Ink(glyph, x, end))
+        ++end;
+      for (int i = y; i < end; ++i)
+        down[std::size_t(i) * glyph.width + x] = end - y;
+      y = end > y ? end : y + 1;
+    }
+  std::size_t ink = 0, thick = 0;
+  for (std::size_t i = 0; i < glyph.pixels.size(); ++i)
+    if (glyph.pixels[i] != 0) {
+      ++ink;
+      thick += std::min(across[i], down[i]) >= 2;
+    }
+  return ink > 0 && thick * 2 >= ink;
+}
+
+// The glyph cut down to its ink; rows cut off below raise its bottom.
+TrainGlyph Cropped(const TrainGlyph &glyph) {
+  int left = glyph.width, right = -1, top = glyph.height, bottom = -1;
+  for (int y = 0; y < glyph.height; ++y)
+    for (int x = 0; x < glyph.width; ++x)
+      if (Ink(glyph, x, y)) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  TrainGlyph cropped;
+  cropped.label = glyph.label;
+  if (right < 0)
+    return cropped;
+  cropped.width = right - left + 1;
+  cropped.height = bottom - top + 1;
+  cropped.bottom = glyph.bottom + (glyph.height - 1 - bottom);
+  for (int y = top; y <= bottom; ++y)
+    for (int x = left; x <= right; ++x)
+      cropped.pixels.push_back(Ink(glyph, x, y) ? 1 : 0);
+  return cropped;
+}
+
+} // namespace
+
+TrainGlyph CutOutGlyph(const TrainingPage &page, const PageGlyph &placed) {
+  TrainGlyph glyph;
+  glyph.label = placed.label;
+  glyph.bottom = placed.bottom;
+  glyph.width = std::max(0, std::min(placed.right, page.width) - placed.left);
+  glyph.height = std::max(0, std::min(placed.top + placed.height, page.height) - placed.top);
+  if (placed.left < 0 || placed.top < 0)
+    glyph.width = glyph.height = 0;
+  glyph.pixels.reserve(std::size_t(glyph.width) * std::size_t(glyph.height));
+  for (int y = 0; y < glyph.height; ++y)
+    for (int x = 0; x < glyph.width; ++x)
+      glyph.pixels.push_back(page.pixels[std::size_t(placed.top + y) * std::size_t(page.width) +
+                                         std::size_t(placed.left + x)] == 0);
+  return glyph;
+}
+
+TrainGlyph ThickenedGlyph(const TrainGlyph &glyph) {
+  TrainGlyph thick = glyph;
+  thick.width = glyph.width + 1;
+  thick.pixels.assign(std::size_t(thick.width) * std::size_t(thick.height), 0);
+  for (int y = 0; y < glyph.height; ++y)
+    for (int x = 0; x < thick.width; ++x)
+      thick.pixels[std::size_t(y) * thick.width + x] = Ink(glyph, x, y) || Ink(glyph, x - 1, y);
+  return thick;
+}
+
+std::optional<TrainGlyph> ThinnedGlyph(const TrainGlyph &glyph) {
+  if (!StrokesAtLeastTwoWide(glyph))
+    return std::nullopt;
+  TrainGlyph thin = glyph;
+  for (int y = 0; y < glyph.height; ++y)
+    for (int x = 0; x < glyph.width; ++x)
+      thin.pixels[std::size_t(y) * glyph.width + x] = Ink(glyph, x, y) && Ink(glyph, x + 1, y);
+  // Every piece of the glyph must keep exactly one piece of the copy: no
+  // piece erased, none broken.
+  int pieces = 0, thinPieces = 0;
+  const std::vector<int> piece = Pieces(glyph, pieces);
+  const std::vector<int> thinPiece = Pieces(thin, thinPieces);
+  if (thinPieces != pieces)
+    return std::nullopt;
+  std::vector<int> kept(std::size_t(pieces) + 1, 0);
+  for (std::size_t i = 0; i < thinPiece.size(); ++i)
+    if (thinPiece[i] != 0) {
+      int &mapped = kept[std::size_t(piece[i])];
+      if (mapped != 0 && mapped != thinPiece[i])
+        return std::nullopt;
+      mapped = thinPiece[i];
+    }
+  return Cropped(thin);
+}
