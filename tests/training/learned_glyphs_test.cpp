@@ -172,8 +172,11 @@ TEST(SelfCheck, LineCountsLabelsAndShowsMarksReadably) {
       {SelfCheckStatus::NotRun, "自检：无法运行检查程序 glyphwright-dictcheck，未能自检。"},
       {SelfCheckStatus::Cancelled, "自检：已取消。"},
   };
-  for (const auto &c : cases)
-    EXPECT_EQ(SelfCheckLine(SelfCheckResult{c.status}), c.line);
+  for (const auto &c : cases) {
+    SelfCheckResult result;
+    result.status = c.status;
+    EXPECT_EQ(SelfCheckLine(result), c.line);
+  }
 
   const std::string line = Utf8ToSystem("自检：5 个字符中 5 个识别正确。");
   EXPECT_EQ(SelfCheckNote("tool output\n" + line + "\n"), line);

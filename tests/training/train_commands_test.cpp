@@ -295,8 +295,9 @@ TEST(TrainCommands, TheFocusStaysWhereItWasWhileAJobRuns) {
     QApplication::processEvents();
     EXPECT_NE(QApplication::focusWidget(), window.samplePath) << clicked;
     EXPECT_FALSE(window.samplePath->hasSelectedText()) << clicked;
-    if (!clicked)
+    if (!clicked) {
       EXPECT_EQ(QApplication::focusWidget(), window.log);
+    }
 
     std::ofstream(release).close();
     ASSERT_TRUE(window.WaitForResult());
