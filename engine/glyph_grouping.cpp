@@ -3,6 +3,8 @@
 // line's height, found by drawing real fonts at 11 to 32 pixels.
 #include "engine/glyph_grouping.h"
 
+#include "engine/box_grid.h"
+
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -20,6 +22,7 @@ struct Box {
   int left, top, right, bottom;
   int width() const { return right - left + 1; }
   int height() const { return bottom - top + 1; }
+  bool operator==(const Box &) const = default;
 };
 
 Box boxOf(const Shape &s) {
@@ -682,40 +685,38 @@ void joinStackedSpecks(const std::vector<Shape> &shapes, const std::vector<bool>
 // frame, and a glyph a quarter of a box's area or more is a character inside
 // a frame: those stay apart.
 void joinNested(Groups &groups, std::size_t count, const std::vector<bool> &aside) {
-  struct Glyph {
-    int root;
-    Box box;
-  };
-  std::vector<Glyph> glyphs;
+  std::vector<int> roots;
+  std::vector<Box> boxes;
+  std::vector<int> heights;
   for (int i = 0; i < int(count); ++i)
-    if (groups.find(i) == i)
-      glyphs.push_back({i, groups.box(i)});
-  std::sort(glyphs.begin(), glyphs.end(),
-            [](const Glyph &a, const Glyph &b) { return a.box.left < b.box.left; });
+    if (groups.find(i) == i) {
+      roots.push_back(i);
+      boxes.push_back(groups.box(i));
+      heights.push_back(boxes.back().height());
+    }
   auto area = [](const Box &b) { return i64(b.width()) * b.height(); };
+  const boxgrid::Grid<Box> grid(boxes, 2 * i64(median(std::move(heights))));
   std::vector<std::size_t> inner;
-  for (std::size_t k = 0; k < glyphs.size(); ++k) {
-    const Glyph &outer = glyphs[k];
-    if (aside[std::size_t(outer.root)])
+  for (std::size_t k = 0; k < boxes.size(); ++k) {
+    if (aside[std::size_t(roots[k])])
       continue;
-    const Box o = outer.box;
+    const Box o = boxes[k];
     int glyphSized = 0;
     inner.clear();
-    for (std::size_t j = k + 1; j < glyphs.size() && glyphs[j].box.left <= o.right; ++j) {
-      const Box &b = glyphs[j].box;
-      if (!inside(b, o) || aside[std::size_t(glyphs[j].root)])
-        continue;
+    grid.inside(k, [&](std::size_t j) {
+      const Box &b = boxes[j];
+      if (aside[std::size_t(roots[j])] || b == o)
+        return true;
       if (2 * b.height() >= o.height() || 2 * b.width() >= o.width())
         ++glyphSized;
-      if (glyphSized >= 2)
-        break;
       if (4 * area(b) < area(o))
         inner.push_back(j);
-    }
+      return glyphSized < 2;
+    });
     if (glyphSized >= 2)
       continue;
     for (std::size_t j : inner)
-      groups.join(outer.root, glyphs[j].root);
+      groups.join(roots[k], roots[j]);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "engine/reading_order.h"
 
+#include "engine/box_grid.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -11,11 +13,6 @@ std::int64_t heightOf(const Box &b) {
 }
 std::int64_t widthOf(const Box &b) {
   return std::max<std::int64_t>(b.right - b.left + 1, 1);
-}
-
-bool inside(const Box &inner, const Box &outer) {
-  return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
-         inner.bottom <= outer.bottom;
 }
 
 // Boxes that are not text: a vertical rule or a frame spans several lines, an
@@ -33,23 +30,17 @@ std::vector<bool> notText(std::span<const Box> boxes) {
   const auto middle = heights.begin() + std::ptrdiff_t(heights.size() / 2);
   std::nth_element(heights.begin(), middle, heights.end());
   const std::int64_t typical = *middle;
-  std::vector<std::size_t> byLeft(boxes.size());
-  std::iota(byLeft.begin(), byLeft.end(), std::size_t{0});
-  std::sort(byLeft.begin(), byLeft.end(),
-            [&](std::size_t a, std::size_t b) { return boxes[a].left < boxes[b].left; });
-  for (std::size_t k = 0; k < byLeft.size(); ++k) {
-    const Box &b = boxes[byLeft[k]];
+  const boxgrid::Grid<Box> grid(boxes, 2 * typical);
+  for (std::size_t k = 0; k < boxes.size(); ++k) {
+    const Box &b = boxes[k];
     const std::int64_t h = heightOf(b), w = widthOf(b);
     if (h > 3 * typical || (w > 10 * typical && h < typical)) {
-      result[byLeft[k]] = true;
+      result[k] = true;
       continue;
     }
-    // Boxes held: only those starting at or right of this one's left edge.
     int held = 0;
-    for (std::size_t j = k + 1; j < byLeft.size() && boxes[byLeft[j]].left <= b.right && held < 2;
-         ++j)
-      held += inside(boxes[byLeft[j]], b) ? 1 : 0;
-    result[byLeft[k]] = held >= 2;
+    grid.inside(k, [&](std::size_t) { return ++held < 2; });
+    result[k] = held >= 2;
   }
   return result;
 }
