@@ -114,59 +114,26 @@ MORVEXA_API int thresholdIntoPixels(int type, MatHandle mat, int threshold, int 
  * box of one glyph: of one or more 8-connected shapes of nonzero pixels.
  * Glyphs whose pixels touch come out as one.
  *
- * Grouping rule. Frames, table rules and underlines (shapes more than four
- * times as high as the median shape, or ten times as wide while thinner than
- * it) are glyphs of their own and join nothing. The other shapes are
- * gathered into text lines: shapes whose rows overlap, chained; a line at
- * most half as high as its neighbour and less than half that height away
- * from it (the dots over "ij" in a line without tall letters) joins that
- * neighbour. Within a line, two shapes join when (for (a) and (b) only
- * if together they are at most 1.5 times as high, plus one pixel, as the
- * height four fifths of the line's shapes reach up to)
- *  (a) one lies inside the other's box and the other's pixels surround it on
- *      at least three sides (the dot in a zero, the inside of 回; a period
- *      tucked under the bar of a T does not join);
- *  (b) their columns overlap and one lies above the other, the overlap being
- *      at least half the narrower's width, and no other such shape lies
- *      closer above or below the lower one of the two (i j ! ? ; : =,
- *      accents, 二 三; the dot of an i goes to its stem, not to a letter of
- *      the line above);
- *      or they sit side by side with the narrower's columns three quarters
- *      inside the other's, or a third when one's rows lie within the
- *      other's (the rings and the bar of %);
- *  (c) on a line of square glyphs (Chinese, Japanese, Korean), pieces
- *      side by side join, from the left, into the widest run whose box is no
- *      wider than 1.1 times the glyph height H of the line (the median
- *      height of its shapes of at least 0.7 times the line's height) and at
- *      least 0.85 H high, reaching down to where most shapes of that height
- *      end (川 北 小 八 儿 引 价; Latin letters standing on their baseline
- *      above the bottom of the Chinese glyphs do not); a piece inside the
- *      rows and columns of a piece 0.85 H high joins it. A line counts as
- *      square text when it holds one shape about as wide as high and at
- *      least 0.95 H high, or when of its (at least 3) shapes 0.85 H high at
- *      least 40 % are narrow strokes; never when two or more shapes, at
- *      least 15 % of the line's, share a top and a bottom and are 62 % to
- *      82 % of H high (lowercase Latin letters between their x-height and
- *      baseline);
- *  (d) they are two small upright marks (at most 0.45 of the line's height
- *      and half the height four fifths of the line's glyphs reach up to,
- *      and at least 1.25 times as high as wide) side by side at the same
- *      height, no farther apart than they are high (the strokes of " and
- *      of Chinese quotation marks).
- * Shapes in different lines never join, and shapes with even one empty
- * column between them join only by (c) or (d), so Latin letters one pixel
- * apart stay apart.
+ * Glyphs whose pixels do not touch are told apart by rules measured against
+ * each text line's own glyphs (engine/glyph_grouping.cpp states them): the
+ * pieces of a Chinese character, the dot of an i and the strokes of a
+ * quotation mark come out as one box; two marks side by side, letters with
+ * an empty column between them, digits and Latin letters beside Chinese,
+ * and glyphs of different lines stay apart. Frames, table rules and
+ * underlines are boxes of their own and join nothing. Specks of noise (tiny
+ * shapes away from any ink) are boxes of their own unless one stands close
+ * over or under the end of a stem, as the dot of an i does. No glyph's box
+ * lies inside another glyph's box, except the text inside a frame.
  *
- * Reading order: rectangles are grouped into lines (a rectangle joins the
- * current line when its top lies at or above the lowest bottom of the line
- * so far, taken in order of their tops); lines run from the top, and within a
- * line rectangles run from the left (ties: from the top).
+ * Reading order: text lines from the top, each from the left. A rectangle
+ * belongs to the line whose rows it shares at least half of its height
+ * with (or half of the line's). Frames and rules join no line and take their
+ * place by their top edge, so text inside a frame reads line by line.
  *
  * param: the least number of pixels a glyph (all its shapes together) needs
  *        to be reported; smaller glyphs (specks) are dropped. Weighing whole
- *        glyphs keeps the dot of every i whose glyph is kept. Specks are
- *        grouped like any shape, so one standing next to a glyph's strokes
- *        may join it. 0.0, negative values and NaN keep every glyph.
+ *        glyphs keeps the dot of every i whose glyph is kept. 0.0, negative
+ *        values and NaN keep every glyph.
  *
  * A result with *count == 0 is still a block, to be released with ocFree.
  * Returns NULL (and sets *count to 0 when count is not NULL) for a NULL mask

@@ -272,7 +272,7 @@ TEST(Threshold, LevelsOfHistogramsPastTwoToThe31Pixels) {
 // Images of one row or one column as long as a screen capture could never
 // be, through both ways of thresholding.
 TEST(Threshold, ExtremeShapes) {
-  for (const auto [width, height] : {std::pair{30'000'000, 1}, std::pair{1, 30'000'000}}) {
+  for (const auto &[width, height] : {std::pair{30'000'000, 1}, std::pair{1, 30'000'000}}) {
     std::vector<unsigned char> pixels(std::size_t(width) * height, 0);
     for (std::size_t i = 0; i < pixels.size(); i += 7)
       pixels[i] = 200;
