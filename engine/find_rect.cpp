@@ -19,6 +19,8 @@ struct Rect {
   int left, top, right, bottom; // right and bottom inclusive
 };
 
+constexpr std::size_t kKeptLabels = std::size_t{2560} * 1440;
+
 // Boxes in the order a person reads the glyphs.
 void orderForReading(std::vector<Rect> &rects) {
   std::vector<reading::Box> boxes;
@@ -35,7 +37,19 @@ void orderForReading(std::vector<Rect> &rects) {
 std::vector<Rect> glyphs(const unsigned char *mask, int width, int height, float minPixels) {
   // connectedComponentsWithStats only reads its input.
   const cv::Mat image(height, width, CV_8UC1, const_cast<unsigned char *>(mask));
-  cv::Mat labels, stats, centroids;
+  // The label image is kept for the thread's next call: a screen's labels
+  // are 8 MB, and fresh pages cost as much as the grouping. Larger ones are
+  // let go at the end of the call.
+  thread_local cv::Mat labels, stats, centroids;
+  struct LetGo {
+    ~LetGo() {
+      if (labels.total() > kKeptLabels) {
+        labels.release();
+        stats.release();
+        centroids.release();
+      }
+    }
+  } letGo;
   // OpenCV labels a tall, narrow image seconds slower than its transpose
   // (one pixel wide and millions high); shapes are the same either way.
   const bool transposed = height > 4 * std::int64_t{width};

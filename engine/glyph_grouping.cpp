@@ -14,7 +14,8 @@
 //     and which shapes are Latin letters or digits. On lines of square text
 //     (Chinese, Japanese, Korean) pieces side by side join up to a glyph's
 //     width; the Latin letters and digits among them join nothing.
-//  6. A speck close over or under the end of a stem is its dot.
+//  6. A speck close over or under the end of a stem is its dot; a crumb of
+//     one or two pixels beside one glyph's edge is part of it.
 //  7. A small glyph whose box lies inside another glyph's box joins it,
 //     unless that box frames two glyphs.
 // The numbers are fractions of a line's glyph height, found by drawing real
@@ -27,6 +28,7 @@
 #include <functional>
 #include <map>
 #include <numeric>
+#include <optional>
 
 namespace morvexa {
 namespace {
@@ -90,6 +92,15 @@ private:
   std::vector<Box> box_;
 };
 
+// The height four fifths of the values reach up to.
+int upperFifthOf(std::vector<int> values) {
+  if (values.empty())
+    return 0;
+  const auto at = values.begin() + std::ptrdiff_t(values.size() * 4 / 5);
+  std::nth_element(values.begin(), at, values.end());
+  return *at;
+}
+
 struct Line {
   int top, bottom;
   std::vector<int> shapes;
@@ -113,14 +124,46 @@ std::vector<bool> outsized(const std::vector<Shape> &shapes, const std::vector<b
   std::vector<bool> result(shapes.size(), false);
   if (heights.empty())
     return result;
-  std::nth_element(heights.begin(), heights.begin() + std::ptrdiff_t(heights.size() / 2),
-                   heights.end());
-  const std::int64_t typical = heights[heights.size() / 2];
+  // Glyphs by the upper fifth of the heights (a line of marks has more dots
+  // than glyphs). A frame around a few glyphs may itself be in the upper
+  // fifth: a shape four times the median, holding two shapes or more, is
+  // one too when it stands higher than the glyphs.
+  std::vector<int> sorted = heights;
+  const std::int64_t typical = upperFifthOf(std::move(heights));
+  std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2), sorted.end());
+  const std::int64_t middle = sorted[sorted.size() / 2];
+  std::vector<Box> boxes;
+  boxes.reserve(shapes.size());
+  for (const Shape &shape : shapes)
+    boxes.push_back(boxOf(shape));
+  std::optional<boxgrid::Grid<Box>> grid;
+  std::vector<bool> holds(shapes.size(), false);
   for (std::size_t i = 0; i < shapes.size(); ++i) {
-    const std::int64_t h = shapes[i].bottom - shapes[i].top + 1;
-    const std::int64_t w = shapes[i].right - shapes[i].left + 1;
-    result[i] = !specks[i] && (h > 4 * typical || (w > 10 * typical && h < typical));
+    if (specks[i])
+      continue;
+    const std::int64_t h = boxes[i].height(), w = boxes[i].width();
+    result[i] = h > 4 * typical || (w > 10 * typical && h < typical);
+    // Strokes are as high but narrow; a frame is as wide as what it holds.
+    if (result[i] || h <= 4 * middle || w <= 2 * middle)
+      continue;
+    if (!grid)
+      grid.emplace(boxes, 2 * middle);
+    int held = 0;
+    grid->inside(i, [&](std::size_t) { return ++held < 2; });
+    holds[i] = held >= 2;
   }
+  if (!grid)
+    return result;
+  // Higher than the glyphs (the shapes holding none) and their margins: 国
+  // holds its pieces but is no higher than the glyphs beside it.
+  std::vector<int> glyphHeights;
+  for (std::size_t i = 0; i < shapes.size(); ++i)
+    if (!specks[i] && !holds[i])
+      glyphHeights.push_back(boxes[i].height());
+  const std::int64_t glyph = glyphHeights.empty() ? typical : upperFifthOf(std::move(glyphHeights));
+  for (std::size_t i = 0; i < shapes.size(); ++i)
+    if (holds[i] && 5 * i64(boxes[i].height()) > 6 * glyph + 10)
+      result[i] = true;
   return result;
 }
 
@@ -208,14 +251,6 @@ bool enclosed(const Box &inner, const Box &outer, int outerLabel, const ShapeLab
   return sides >= 3;
 }
 
-// The height four fifths of the values reach up to.
-int upperFifthOf(std::vector<int> values) {
-  if (values.empty())
-    return 0;
-  const auto at = values.begin() + std::ptrdiff_t(values.size() * 4 / 5);
-  std::nth_element(values.begin(), at, values.end());
-  return *at;
-}
 
 // Marks of one glyph above each other or around each other. Two marks
 // together stay within one and a half glyph heights of the line: rows of
@@ -231,8 +266,8 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
   std::sort(members.begin(), members.end(), [&](int a, int b) {
     return shapes[std::size_t(a)].left < shapes[std::size_t(b)].left;
   });
-  // Measured on the shapes a third as high as the tallest or more: a line of
-  // marks and dotted letters has more dots than glyphs.
+  // Measured on the shapes half as high as the tallest or more: a line of
+  // marks and dotted letters has more dots and commas than glyphs.
   int tallest = 0;
   for (int i : members)
     tallest = std::max(tallest, shapes[std::size_t(i)].bottom - shapes[std::size_t(i)].top + 1);
@@ -240,7 +275,7 @@ void joinOverlapping(const std::vector<Shape> &shapes, std::vector<int> &members
   heights.reserve(members.size());
   for (int i : members) {
     const int h = shapes[std::size_t(i)].bottom - shapes[std::size_t(i)].top + 1;
-    if (3 * h >= tallest)
+    if (2 * h >= tallest)
       heights.push_back(h);
   }
   const int glyphHeight = upperFifthOf(std::move(heights));
@@ -696,6 +731,39 @@ void joinStackedSpecks(const std::vector<Shape> &shapes, const std::vector<bool>
   }
 }
 
+// A crumb of one or two pixels left alone, one empty pixel from the ink of a
+// single glyph four times its size or more, is a piece of that glyph's edge
+// a threshold cut off.
+void joinCrumbs(const std::vector<Shape> &shapes, const std::vector<bool> &aside,
+                const ShapeLabels &labels, int height, Groups &groups) {
+  std::vector<int> members(shapes.size(), 0);
+  for (int i = 0; i < int(shapes.size()); ++i)
+    ++members[std::size_t(groups.find(i))];
+  for (int i = 0; i < int(shapes.size()); ++i) {
+    const Shape &s = shapes[std::size_t(i)];
+    if (members[std::size_t(groups.find(i))] != 1 || s.right - s.left > 1 || s.bottom - s.top > 1)
+      continue;
+    int near = -1;
+    bool several = false;
+    for (int y = std::max(0, s.top - 2); y <= std::min(height - 1, s.bottom + 2) && !several; ++y)
+      for (int x = std::max(0, s.left - 2); x <= std::min(labels.width - 1, s.right + 2); ++x) {
+        const int label = labels.at(x, y);
+        if (label == 0 || label == i + 1)
+          continue;
+        const int root = groups.find(label - 1);
+        if (near >= 0 && root != near) {
+          several = true;
+          break;
+        }
+        near = root;
+      }
+    const int size = std::max(s.right - s.left, s.bottom - s.top) + 1;
+    if (near >= 0 && !several && !aside[std::size_t(near)] &&
+        groups.box(near).height() >= 4 * size)
+      groups.join(near, i);
+  }
+}
+
 // A glyph whose box lies inside another glyph's box and is small against it
 // (a piece the rules left apart, a crumb of a stroke a high threshold broke)
 // joins it: a box hidden inside another is one the user cannot see to fix.
@@ -765,6 +833,10 @@ std::vector<Shape> groupIntoGlyphs(const std::vector<Shape> &shapes, const Shape
       members[std::size_t(i)] = 0;
   }
   joinStackedSpecks(shapes, specks, aside, labels, groups);
+  int lowest = 0;
+  for (const Shape &s : shapes)
+    lowest = std::max(lowest, s.bottom);
+  joinCrumbs(shapes, aside, labels, lowest + 1, groups);
   joinNested(groups, shapes.size(), aside);
   std::vector<Shape> glyphs;
   std::vector<int> glyphOf(shapes.size(), -1);
