@@ -207,9 +207,10 @@ void CSampleList::PutSample(const std::string &key, const QString &label, StoreC
   // A new sample goes on top of the rows; a known one keeps its row.
   const int position = known ? rows_.Find(key) : 0;
   change.RecordPut(store_, key, stored, position);
+  const bool rowByRow = EditsRowByRow(1); // asked while list and rows agree
   if (!known) {
     rows_.Insert(0, key, stored);
-    if (EditsRowByRow(1)) {
+    if (rowByRow) {
       list_->insertRow(0);
       list_->setItem(0, 0, ReadOnlyItem(label));
       list_->setItem(0, 1, DataItem(key));
@@ -218,7 +219,7 @@ void CSampleList::PutSample(const std::string &key, const QString &label, StoreC
     }
   } else if (position >= 0) {
     rows_.Relabel(position, stored);
-    if (EditsRowByRow(1))
+    if (rowByRow)
       list_->setItem(position, 0, ReadOnlyItem(label));
     else
       listStale_ = true; // the row may leave the filter or move in the sort
