@@ -52,8 +52,7 @@ CSampleList::CSampleList(QTableWidget *list, QLineEdit *label, QLineEdit *sample
   QHeaderView *header = list_->horizontalHeader();
   header->setSectionsClickable(true);
   connect(header, &QHeaderView::sectionClicked, this, &CSampleList::OnHeaderClicked);
-  connect(header, &QHeaderView::sectionDoubleClicked, this,
-          [this] { OnHeaderDoubleClicked(); });
+  connect(header, &QHeaderView::sectionDoubleClicked, this, &CSampleList::OnHeaderDoubleClicked);
 
   // Only a mouse click previews: moving the selection with the keyboard
   // leaves the preview and the current sample alone.

@@ -18,6 +18,7 @@
 #include "samples/sample_store.h"
 #include "samples/store_change.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <QSize>
@@ -199,7 +200,7 @@ private:
   // After the library changed under the current sample: is it still in it?
   void UpdateSourceFromStore();
   void SetRowItems(int row, const SampleRow &sample);
-  void OnHeaderDoubleClicked();
+  void OnHeaderDoubleClicked(int column);
   void ShowSortIndicator();
   void SetSource(Source source);
   // Writes the whole store to the file of edit 1008, first copying a file
@@ -217,9 +218,11 @@ private:
   SampleRows rows_; // the list's own order of store_'s samples
   RowView view_;
   bool listStale_ = false; // the list no longer shows rows_ through view_
-  // The view before the last header click: a double click, which starts
-  // with a click, leaves the order as it was.
+  // The view before the last header click, when and where it was: a double
+  // click, which starts with a click, leaves the order as it was.
   RowView viewBeforeClick_;
+  QElapsedTimer lastHeaderClick_;
+  int lastClickedColumn_ = -1;
   QMenu *popupMenu_;
   MessageSink messageSink_;
   PathChooser pathChooser_;

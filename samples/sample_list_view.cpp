@@ -3,6 +3,7 @@
 #include "samples/list_items.h"
 #include "samples/sample_list.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QScrollBar>
@@ -96,16 +97,21 @@ void CSampleList::ShowSortIndicator() {
 
 void CSampleList::OnHeaderClicked(int column) {
   viewBeforeClick_ = view_;
+  lastHeaderClick_.start();
+  lastClickedColumn_ = column;
   CycleSort(view_, ColumnOf(column));
   ShowSortIndicator();
   RefillList();
   Settle();
 }
 
-void CSampleList::OnHeaderDoubleClicked() {
-  // The first click of the double click sorted; the double click itself
-  // means nothing, so the order goes back to what it was.
-  if (viewBeforeClick_.column == view_.column && viewBeforeClick_.descending == view_.descending)
+void CSampleList::OnHeaderDoubleClicked(int column) {
+  // A double click on a header means nothing, but its first half was a click
+  // that sorted: the order goes back to what it was before that click.
+  const bool secondHalf = lastHeaderClick_.isValid() && column == lastClickedColumn_ &&
+                          lastHeaderClick_.elapsed() <= QApplication::doubleClickInterval();
+  lastHeaderClick_.invalidate();
+  if (!secondHalf)
     return;
   view_.column = viewBeforeClick_.column;
   view_.descending = viewBeforeClick_.descending;

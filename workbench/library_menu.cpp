@@ -50,7 +50,9 @@ void CglyphwrightDlg::CreateLibraryCommands() {
   // The list's popup menu keeps 删除 first; the window menu has them all.
   QMenu *popup = sampleList_->PopupMenu();
   auto *selectAll = new QAction(QStringLiteral("全选"), popup);
+  // Shown in the menu; the key itself is the list's own.
   selectAll->setShortcut(QKeySequence::SelectAll);
+  selectAll->setShortcutContext(Qt::WidgetShortcut);
   selectAll->setShortcutVisibleInContextMenu(true);
   connect(selectAll, &QAction::triggered, controls_.sampleList, &QTableWidget::selectAll);
   popup->addAction(selectAll);

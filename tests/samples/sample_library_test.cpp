@@ -4,6 +4,8 @@
 #include "file_replacements.h"
 #include "sample_list_fixture.h"
 
+#include "tests/support/file_size_limit.h"
+
 #include <QHeaderView>
 #include <bit>
 #include <filesystem>
@@ -221,6 +223,27 @@ TEST_F(SampleLibraryTest, HeaderClicksSortAndTheOwnOrderStaysTheDefault) {
   ClickHeader(0);
   ClickHeader(0);
   EXPECT_EQ(ShownKeys().front(), Glyph(9));
+
+  // The selection follows its samples through a sort; a double click on a
+  // header, which begins with a click, leaves the order as it was.
+  Click(1);
+  const std::string selected = ShownKeys()[1];
+  ClickHeader(0);
+  ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
+  EXPECT_EQ(ShownKeys()[std::size_t(list->selectionModel()->selectedRows()[0].row())], selected);
+  const std::vector<std::string> sorted = ShownKeys();
+  for (int column : {0, 1}) {
+    QHeaderView *header = list->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                    header->height() / 2);
+    // As the platform delivers it: a click, then the double click.
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(ShownKeys(), sorted) << column;
+    EXPECT_EQ(samples->View().column, SortColumn::Label);
+  }
+  EXPECT_EQ(list->selectionModel()->selectedRows().size(), 1);
 }
 
 TEST_F(SampleLibraryTest, ImportAppliesTheDuplicateRuleInOneUndoableWrite) {
@@ -295,6 +318,22 @@ TEST_F(SampleLibraryTest, AnImportThatCannotBeReadOrParsedChangesNothing) {
     EXPECT_EQ(store, (SampleStore{{Bytes(A), "a"}, {Bytes(B), "b"}}));
     EXPECT_TRUE(changes.empty());
   }
+
+  // A good file, but the library's file cannot take the merge (the disk is
+  // full): told, and store, rows and file stay as they were.
+  dir.Write("good.txt", FormatSampleFile({{Bytes(C), "c"}, {Bytes(A), "new"}}));
+  samples->SetImportChooser([&] { return QString::fromStdString(dir.File("good.txt")); });
+  messages.clear();
+  {
+    FileSizeLimit full(before.size());
+    EXPECT_FALSE(samples->OnImportSamples());
+  }
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].startsWith(QStringLiteral("无法写入样本文件")));
+  EXPECT_EQ(FileBytes(), before);
+  EXPECT_EQ(Rows(), rowsBefore);
+  EXPECT_EQ(store, (SampleStore{{Bytes(A), "a"}, {Bytes(B), "b"}}));
+  EXPECT_TRUE(changes.empty());
 
   // Without a sample file there is nowhere to import to; nothing is asked.
   path->clear();
