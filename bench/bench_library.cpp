@@ -74,9 +74,8 @@ public:
     path_ = new QLineEdit(&owner_);
     samples_ = std::make_unique<CSampleList>(list_, label_, path_, &owner_, store_);
     samples_->SetMessageSink([this](const QString &) { ++messages_; });
-    samples_->SetChangeSink([this](StoreChange change, const QString &) {
-      lastChange_ = std::move(change);
-    });
+    samples_->SetChangeSink(
+        [this](StoreChange change, const QString &) { lastChange_ = std::move(change); });
     owner_.show();
     library_ = GlyphLibrary(kSamples, 7);
     Reload();
@@ -250,8 +249,12 @@ void BM_DeleteRowsAndUndo(benchmark::State &state) {
     state.SkipWithError("the undo did not give the library back");
   CheckQuiet(state);
 }
-BENCHMARK(BM_DeleteRowsAndUndo)->Arg(1)->Arg(1000)->Arg(kSamples - 100)
-    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteRowsAndUndo)
+    ->Arg(1)
+    ->Arg(1000)
+    ->Arg(kSamples - 100)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // An import of 5,000 samples, half of them new and half relabelling, then
 // its undo: two writes, beside two writes of the same library.

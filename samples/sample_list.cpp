@@ -10,10 +10,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QKeyEvent>
 #include <QTableWidget>
 #include <utility>
 

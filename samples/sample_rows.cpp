@@ -125,7 +125,8 @@ void SampleRows::FollowAll(const std::vector<RowAction> &actions) {
     bool done = false;
     if (run.size() >= kRunWorthAPass && edit == RowEdit::Remove) {
       done = RemoveRun(run);
-    } else if (run.size() >= kRunWorthAPass && edit == RowEdit::Insert && run.front().row <= size()) {
+    } else if (run.size() >= kRunWorthAPass && edit == RowEdit::Insert &&
+               run.front().row <= size()) {
       InsertRun(run);
       done = true;
     }

@@ -67,7 +67,8 @@ void CglyphwrightDlg::OnImportSamples() {
   const std::optional<CSampleList::ImportSummary> done = sampleList_->OnImportSamples();
   if (!done)
     return;
-  QString note = QStringLiteral("导入：新增 %1 个，%2 个改了标注").arg(done->added).arg(done->relabelled);
+  QString note =
+      QStringLiteral("导入：新增 %1 个，%2 个改了标注").arg(done->added).arg(done->relabelled);
   if (done->skipped > 0)
     note += QStringLiteral("，跳过 %1 个无效条目").arg(done->skipped);
   controls_.previewView->SetNotice(note);

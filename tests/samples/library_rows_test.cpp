@@ -39,8 +39,8 @@ SampleRows RowsOf(const SampleStore &store) {
 }
 
 SampleStore Labelled() {
-  return {{"k1", Gb(u"中")},  {"k2", Gb(u"中文")}, {"k3", "A"},
-          {"k4", Gb(u"文")},  {"k5", "a"},        {"k6", Gb(u"中")}};
+  return {{"k1", Gb(u"中")}, {"k2", Gb(u"中文")}, {"k3", "A"},
+          {"k4", Gb(u"文")}, {"k5", "a"},         {"k6", Gb(u"中")}};
 }
 
 TEST(SampleRows, ALoadListsDescendingAndFindsByKey) {
@@ -130,8 +130,9 @@ TEST(RowView, DistinctLabelsAreCounted) {
 // A change applied to store and rows and taken back gives back the file
 // bytes and the rows; done again it gives the same result as before. Done
 // in bulk (FollowAll) and row by row (Follow), the rows agree.
-void ExpectUndoRedo(const SampleStore &start, const SampleRows &startRows, const StoreChange &change,
-                    const SampleStore &expectedStore, const std::vector<std::string> &expectedRows) {
+void ExpectUndoRedo(const SampleStore &start, const SampleRows &startRows,
+                    const StoreChange &change, const SampleStore &expectedStore,
+                    const std::vector<std::string> &expectedRows) {
   SampleStore store = start;
   SampleRows bulk = startRows;
   SampleRows single = startRows;

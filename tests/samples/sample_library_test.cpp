@@ -25,9 +25,8 @@ std::string Glyph(int n) {
 class SampleLibraryTest : public SampleListTest {
 protected:
   SampleLibraryTest() {
-    samples->SetChangeSink([this](StoreChange change, const QString &) {
-      changes.push_back(std::move(change));
-    });
+    samples->SetChangeSink(
+        [this](StoreChange change, const QString &) { changes.push_back(std::move(change)); });
   }
 
   // Writes a library and loads it; `count` samples with labels from `labels`
@@ -58,9 +57,9 @@ protected:
   FileReplacements writes{dir.Dir(), "samples.txt"};
 };
 
-const std::string kZhong = "\xD6\xD0";         // 中
+const std::string kZhong = "\xD6\xD0";            // 中
 const std::string kZhongWen = "\xD6\xD0\xCE\xC4"; // 中文
-const std::string kWen = "\xCE\xC4";           // 文
+const std::string kWen = "\xCE\xC4";              // 文
 
 TEST_F(SampleLibraryTest, ManyRowsGoInOneWriteAndComeBackByteForByte) {
   ASSERT_TRUE(writes.Watching());
@@ -70,9 +69,25 @@ TEST_F(SampleLibraryTest, ManyRowsGoInOneWriteAndComeBackByteForByte) {
     std::function<void()> select;
     int left;
   } kCases[] = {
-      {"Shift range", 8, [&] { Click(2); Click(5, Qt::ShiftModifier); }, 4},
-      {"Ctrl picks", 8, [&] { Click(0); Click(3, Qt::ControlModifier); Click(7, Qt::ControlModifier); }, 5},
-      {"Ctrl+A of hundreds", 300, [&] { list->setFocus(); QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier); }, 0},
+      {"Shift range", 8,
+       [&] {
+         Click(2);
+         Click(5, Qt::ShiftModifier);
+       },
+       4},
+      {"Ctrl picks", 8,
+       [&] {
+         Click(0);
+         Click(3, Qt::ControlModifier);
+         Click(7, Qt::ControlModifier);
+       },
+       5},
+      {"Ctrl+A of hundreds", 300,
+       [&] {
+         list->setFocus();
+         QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+       },
+       0},
   };
   for (const auto &c : kCases) {
     SCOPED_TRACE(c.name);
@@ -104,8 +119,12 @@ TEST_F(SampleLibraryTest, ManyRowsGoInOneWriteAndComeBackByteForByte) {
 }
 
 TEST_F(SampleLibraryTest, TheFilterShowsLabelsContainingTheTextChineseIncluded) {
-  LoadSamples({{Glyph(1), kZhong}, {Glyph(2), kZhongWen}, {Glyph(3), kWen},
-               {Glyph(4), "a"}, {Glyph(5), "A"}, {Glyph(6), "ab"}});
+  LoadSamples({{Glyph(1), kZhong},
+               {Glyph(2), kZhongWen},
+               {Glyph(3), kWen},
+               {Glyph(4), "a"},
+               {Glyph(5), "A"},
+               {Glyph(6), "ab"}});
   const struct {
     QString text;
     std::vector<int> glyphs; // top first
@@ -141,14 +160,27 @@ TEST_F(SampleLibraryTest, FilteredOrSortedRowsActOnTheSamplesTheyShow) {
   } kViews[] = {
       {"filtered", [&] { samples->SetFilter(QStringLiteral("中")); }},
       {"sorted by label", [&] { ClickHeader(0); }},
-      {"sorted by data, descending", [&] { ClickHeader(1); ClickHeader(1); }},
-      {"filtered and sorted", [&] { samples->SetFilter(QStringLiteral("中")); ClickHeader(0); ClickHeader(0); }},
+      {"sorted by data, descending",
+       [&] {
+         ClickHeader(1);
+         ClickHeader(1);
+       }},
+      {"filtered and sorted",
+       [&] {
+         samples->SetFilter(QStringLiteral("中"));
+         ClickHeader(0);
+         ClickHeader(0);
+       }},
   };
   for (const auto &view : kViews) {
     SCOPED_TRACE(view.name);
     samples->SetFilter(QString());
-    LoadSamples({{Glyph(1), kZhong}, {Glyph(2), "b"}, {Glyph(3), kZhongWen},
-                 {Glyph(4), "a"}, {Glyph(5), kZhong + "x"}, {Glyph(6), "c"}});
+    LoadSamples({{Glyph(1), kZhong},
+                 {Glyph(2), "b"},
+                 {Glyph(3), kZhongWen},
+                 {Glyph(4), "a"},
+                 {Glyph(5), kZhong + "x"},
+                 {Glyph(6), "c"}});
     const std::string original = FileBytes();
     const QStringList ownOrder = Rows();
     changes.clear();
@@ -250,8 +282,9 @@ TEST_F(SampleLibraryTest, ImportAppliesTheDuplicateRuleInOneUndoableWrite) {
   LoadSamples({{Bytes(A), "a"}, {Bytes(B), "b"}, {Bytes(C), "c"}});
   const std::string before = FileBytes();
   const QStringList rowsBefore = Rows();
-  dir.Write("older.txt", FormatSampleFile({{Bytes(A), "a"}, {Bytes(B), kZhong}, {Bytes(D), "d"},
-                                           {Glyph(7), "g"}}));
+  dir.Write(
+      "older.txt",
+      FormatSampleFile({{Bytes(A), "a"}, {Bytes(B), kZhong}, {Bytes(D), "d"}, {Glyph(7), "g"}}));
   samples->SetImportChooser([&] { return QString::fromStdString(dir.File("older.txt")); });
   writes.Take();
 
@@ -261,8 +294,11 @@ TEST_F(SampleLibraryTest, ImportAppliesTheDuplicateRuleInOneUndoableWrite) {
   EXPECT_EQ(done->relabelled, 1);
   EXPECT_EQ(done->unchanged, 1);
   EXPECT_EQ(writes.Take(), 1);
-  EXPECT_EQ(FileBytes(), FormatSampleFile({{Bytes(A), "a"}, {Bytes(B), kZhong}, {Bytes(C), "c"},
-                                           {Bytes(D), "d"}, {Glyph(7), "g"}}));
+  EXPECT_EQ(FileBytes(), FormatSampleFile({{Bytes(A), "a"},
+                                           {Bytes(B), kZhong},
+                                           {Bytes(C), "c"},
+                                           {Bytes(D), "d"},
+                                           {Glyph(7), "g"}}));
   // New samples on top, as a load would list them; the rest keep their rows.
   EXPECT_EQ(Rows(), (QStringList{"d|" + D, "g|" + QString::fromStdString(Glyph(7)), "c|" + C,
                                  QStringLiteral("中|") + B, "a|" + A}));
@@ -339,7 +375,10 @@ TEST_F(SampleLibraryTest, AnImportThatCannotBeReadOrParsedChangesNothing) {
   path->clear();
   messages.clear();
   bool asked = false;
-  samples->SetImportChooser([&] { asked = true; return QString(); });
+  samples->SetImportChooser([&] {
+    asked = true;
+    return QString();
+  });
   EXPECT_FALSE(samples->OnImportSamples());
   EXPECT_EQ(messages, QStringList{kNoPath});
   EXPECT_FALSE(asked);
@@ -383,7 +422,8 @@ TEST_F(SampleLibraryTest, ANewLibraryStartsEmptyAndLeavesTheOldFileAsItWas) {
 
   // A directory that cannot be written to: told, nothing changes.
   messages.clear();
-  samples->SetNewLibraryChooser([&] { return QString::fromStdString(dir.File("no/such/dir.txt")); });
+  samples->SetNewLibraryChooser(
+      [&] { return QString::fromStdString(dir.File("no/such/dir.txt")); });
   EXPECT_FALSE(samples->OnNewLibrary());
   EXPECT_EQ(messages.size(), 1);
   EXPECT_EQ(path->text(), fresh);

@@ -67,8 +67,8 @@ TEST_F(LibraryCommandsTest, NewLibraryImportFindDeleteAndUndoEndWithTheIntendedP
   // Yesterday's library: one of today's glyphs under another label, and
   // five more glyphs.
   SampleStore older = {{glyph0, Gb("旧")}};
-  const char *kOthers[] = {"0001$1$0.0.1$4", "0002$1$0.0.1$4", "0003$1$0.0.2$4",
-                           "0004$1$0.0.1$4", "0005$1$0.0.2$4"};
+  const char *kOthers[] = {"0001$1$0.0.1$4", "0002$1$0.0.1$4", "0003$1$0.0.2$4", "0004$1$0.0.1$4",
+                           "0005$1$0.0.2$4"};
   for (int i = 0; i < 5; ++i)
     older[kOthers[i]] = Gb(i < 4 ? "丙" : "丁");
   ASSERT_TRUE(WriteSampleFile(dir_.File("older.txt"), older));
@@ -174,9 +174,9 @@ TEST_F(LibraryCommandsTest, TheCommandsAreInTheWindowMenuAndTheListMenu) {
   for (QAction *action : popup->actions())
     if (!action->isSeparator())
       listItems << action->text();
-  EXPECT_EQ(listItems, (QStringList{QStringLiteral("删除"), QStringLiteral("全选"),
-                                    QStringLiteral("查找文字"), QStringLiteral("新建样本库…"),
-                                    QStringLiteral("导入样本…")}));
+  EXPECT_EQ(listItems,
+            (QStringList{QStringLiteral("删除"), QStringLiteral("全选"), QStringLiteral("查找文字"),
+                         QStringLiteral("新建样本库…"), QStringLiteral("导入样本…")}));
   // 全选 then 删除 from the menu: every row in one step.
   popup->actions()[1]->trigger();
   popup->actions()[0]->trigger();
