@@ -15,6 +15,7 @@ CLibraryBar::CLibraryBar(CSampleList *samples, QTableWidget *list, QWidget *pare
   find_->setObjectName(QStringLiteral("sampleFind"));
   find_->setPlaceholderText(QStringLiteral("查找文字"));
   find_->setClearButtonEnabled(true);
+  find_->setMinimumWidth(80);
   find_->hide();
   count_->setObjectName(QStringLiteral("sampleCount"));
   count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -40,6 +41,7 @@ void CLibraryBar::OpenFind() {
 
 void CLibraryBar::CloseFind() {
   find_->clear();
+  find_->setMinimumWidth(80);
   find_->hide();
   list_->setFocus(Qt::OtherFocusReason);
 }
@@ -75,4 +77,6 @@ void CLibraryBar::ShowCounts() {
     count_->setText(QStringLiteral("%1 / ").arg(counts.shown) + library);
     count_->setToolTip(QStringLiteral("找到 %1 个样本；样本库中共有 ").arg(counts.shown) + library);
   }
+  // The box gives up room to the count at once, not at the next layout pass.
+  layout()->activate();
 }

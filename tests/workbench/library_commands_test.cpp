@@ -110,6 +110,9 @@ TEST_F(LibraryCommandsTest, NewLibraryImportFindDeleteAndUndoEndWithTheIntendedP
   Commit(Find(), QStringLiteral("丙"));
   EXPECT_EQ(RowLabels(), QStringList(4, QStringLiteral("丙")));
   EXPECT_EQ(Count(), QStringLiteral("4 / 7 个样本，4 种文字"));
+  // Beside the open box the count is still whole.
+  QLabel *count = dialog_->LibraryBar()->CountLabel();
+  EXPECT_GE(count->width(), count->sizeHint().width());
   QTest::mouseClick(List().viewport(), Qt::LeftButton, {}, RowAt(1));
   QTest::mouseClick(List().viewport(), Qt::LeftButton, Qt::ShiftModifier, RowAt(3));
   const std::string beforeDelete = dir_.Read("font.txt");
