@@ -122,6 +122,7 @@ public:
     int shown = 0;  // rows the list shows now
   };
   Counts CurrentCounts() const;
+
   // A click on the list: previews the first selected row.
   void OnSampleListClick();
   // A right click: previews the first selected row and opens menu 129.
@@ -187,8 +188,6 @@ private:
   // Writes `change` out: reported to the sink when the file took it, taken
   // back otherwise. False then.
   bool Commit(StoreChange change, const QString &what);
-  // The list row showing `key`, or -1.
-  int RowOfKey(const std::string &key) const;
   // The list shows the rows' own order, unfiltered, so that list row n is
   // row n of rows_, and `edits` single edits are cheaper than a refill.
   bool EditsRowByRow(std::size_t edits) const;

@@ -119,10 +119,3 @@ void CSampleList::OnHeaderDoubleClicked(int column) {
   RefillList();
   Settle();
 }
-
-int CSampleList::RowOfKey(const std::string &key) const {
-  for (int row = 0; row < list_->rowCount(); ++row)
-    if (RowKey(list_, row) == key)
-      return row;
-  return -1;
-}
