@@ -9,39 +9,19 @@
 #include <filesystem>
 #include <json/reader.h>
 #include <json/value.h>
-#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "glyph_library.h"
 #include "platform/file_io.h"
 #include "platform/file_replace.h"
 #include "same_run_ratio.h"
 #include "samples/sample_file.h"
-#include "workspace/dot_matrix.h"
 
 namespace {
 
 constexpr int kSamples = 10000;
-constexpr int kGlyphSize = 24;
-
-// Random 24 x 24 glyphs, about 40 % of their pixels set, labelled with
-// two-byte characters of the system code page, as a Chinese library would be.
-SampleStore GlyphLibrary(int count, unsigned seed = 7) {
-  SampleStore store;
-  std::mt19937 random(seed);
-  std::vector<std::uint8_t> mask(kGlyphSize * kGlyphSize);
-  const PixelRect glyph{0, 0, kGlyphSize - 1, kGlyphSize - 1};
-  while (static_cast<int>(store.size()) < count) {
-    for (std::uint8_t &pixel : mask)
-      pixel = random() % 10 < 4;
-    std::string label = {static_cast<char>(0xB0 + random() % 0x40),
-                         static_cast<char>(0xA1 + random() % 0x5E)};
-    store.insert_or_assign(EncodeDotMatrix(glyph, mask.data(), kGlyphSize, kGlyphSize),
-                           std::move(label));
-  }
-  return store;
-}
 
 const SampleStore &Library() {
   static const SampleStore library = GlyphLibrary(kSamples);

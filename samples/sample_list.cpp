@@ -1,7 +1,7 @@
 #include "samples/sample_list.h"
 
-#include "app/text_codec.h"
 #include "platform/file_replace.h"
+#include "samples/list_items.h"
 #include "samples/sample_file.h"
 #include "workspace/dot_matrix_bitmap.h"
 
@@ -9,6 +9,8 @@
 #include <QCursor>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -22,68 +24,6 @@ namespace {
 
 constexpr int kMenuId = 129;
 constexpr int kDeleteCommand = 32772;
-
-QString FromSystem(const std::string &bytes) {
-  return QString::fromStdU16String(FromSystemCodePage(bytes));
-}
-
-std::string ToSystem(const QString &text) {
-  return ToSystemCodePage(text.toStdU16String());
-}
-
-// Edit 1008 holds what the user chose in the file dialog; the file system
-// takes it in the locale's encoding.
-std::string FileSystemPath(const QString &path) {
-  return QFile::encodeName(path).toStdString();
-}
-
-QString DisplayPath(const std::string &path) {
-  return QFile::decodeName(path.c_str());
-}
-
-QTableWidgetItem *ReadOnlyItem(const QString &text) {
-  auto *item = new QTableWidgetItem(text);
-  // A list-view row is not edited in place; a double click does nothing.
-  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-  return item;
-}
-
-// The data cell also keeps the store's key bytes: a key with bytes the code
-// page cannot decode shows U+FFFD, and the shown text no longer converts back
-// to the key.
-constexpr int kKeyRole = Qt::UserRole;
-
-// What the data column shows of a key: a sample of a large box has a data
-// string of megabytes, and laying out such a text takes the list seconds at
-// every paint. The column is far too narrow for more anyway.
-constexpr size_t kShownDataBytes = 1024;
-
-QString ShownData(const std::string &key) {
-  if (key.size() <= kShownDataBytes)
-    return FromSystem(key);
-  return FromSystem(key.substr(0, kShownDataBytes)) + QChar(0x2026);
-}
-
-QTableWidgetItem *DataItem(const std::string &key) {
-  QTableWidgetItem *item = ReadOnlyItem(ShownData(key));
-  item->setData(kKeyRole, QByteArray(key.data(), qsizetype(key.size())));
-  return item;
-}
-
-std::string RowKey(const QTableWidget *list, int row) {
-  const QTableWidgetItem *item = list->item(row, 1);
-  if (item == nullptr)
-    return {};
-  const QVariant key = item->data(kKeyRole);
-  if (key.isValid())
-    return key.toByteArray().toStdString();
-  return ToSystem(item->text());
-}
-
-QString CellText(const QTableWidget *list, int row, int column) {
-  const QTableWidgetItem *item = list->item(row, column);
-  return item ? item->text() : QString();
-}
 
 } // namespace
 
@@ -100,7 +40,19 @@ CSampleList::CSampleList(QTableWidget *list, QLineEdit *label, QLineEdit *sample
   QAction *remove = popupMenu_->addAction(QStringLiteral("删除"));
   remove->setObjectName(QString::number(kDeleteCommand));
   remove->setData(kDeleteCommand);
+  // The key is shown in the menu but works in the list only (eventFilter):
+  // elsewhere Delete belongs to the edits and to the workspace's boxes.
+  remove->setShortcut(QKeySequence::Delete);
+  remove->setShortcutContext(Qt::WidgetShortcut);
+  remove->setShortcutVisibleInContextMenu(true);
   connect(remove, &QAction::triggered, this, [this] { OnDeleteSample(); });
+  list_->installEventFilter(this);
+
+  // The header sorts; the rows keep their own order underneath.
+  QHeaderView *header = list_->horizontalHeader();
+  header->setSectionsClickable(true);
+  connect(header, &QHeaderView::sectionClicked, this, &CSampleList::OnHeaderClicked);
+  connect(header, &QHeaderView::sectionDoubleClicked, this, &CSampleList::OnHeaderDoubleClicked);
 
   // Only a mouse click previews: moving the selection with the keyboard
   // leaves the preview and the current sample alone.
@@ -114,6 +66,15 @@ CSampleList::CSampleList(QTableWidget *list, QLineEdit *label, QLineEdit *sample
     box.exec();
   };
   pathChooser_ = [this] { return DefaultPathChooser(); };
+}
+
+bool CSampleList::eventFilter(QObject *watched, QEvent *event) {
+  if (watched == list_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent *>(event)->matches(QKeySequence::Delete)) {
+    OnDeleteSample();
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void CSampleList::SetMessageSink(MessageSink sink) {
@@ -160,16 +121,15 @@ void CSampleList::ReloadSampleList() {
 
   store_ = std::move(loaded);
   // The list reads in descending key order, as if each sample had been put
-  // on top of the ones before it. Filled from the bottom in one pass: a
-  // library holds thousands of samples.
-  list_->setRowCount(0);
-  list_->setRowCount(static_cast<int>(store_.size()));
-  int row = list_->rowCount();
-  for (const auto &[desc, name] : store_) {
-    --row;
-    list_->setItem(row, 0, ReadOnlyItem(FromSystem(name)));
-    list_->setItem(row, 1, DataItem(desc));
-  }
+  // on top of the ones before it; a sort chosen before gives way to it.
+  rows_.Assign(store_);
+  view_.column = SortColumn::None;
+  ShowSortIndicator();
+  list_->clearSelection();
+  RefillList();
+  UpdateSourceFromStore();
+  emit LibraryReplaced();
+  Settle();
 
   if (!load.parse.valid) {
     const QString backup = DisplayPath(NextBackupPath(path));
@@ -214,7 +174,9 @@ bool CSampleList::OnAddSample() {
   const QString before = known != store_.end() ? FromSystem(known->second) : QString();
   StoreChange change;
   PutSample(currentKey_, label, change);
-  if (!Commit(std::move(change), QStringLiteral("添加样本")))
+  const bool written = Commit(std::move(change), QStringLiteral("添加样本"));
+  Settle();
+  if (!written)
     return false;
   if (!before.isEmpty() && before != label)
     replacedLabel_ = before;
@@ -233,41 +195,58 @@ bool CSampleList::AddSamples(const std::vector<std::pair<QString, QString>> &sam
   for (const auto &[data, label] : samples)
     if (!data.isEmpty() && !label.isEmpty())
       PutSample(ToSystem(data), label, change);
-  return Commit(std::move(change), QStringLiteral("按顺序标注"));
+  const bool written = Commit(std::move(change), QStringLiteral("按顺序标注"));
+  Settle();
+  return written;
 }
 
 void CSampleList::PutSample(const std::string &key, const QString &label, StoreChange &change) {
   const std::string stored = ToSystem(label);
   const bool known = store_.contains(key);
-  const int row = known ? RowOfKey(key) : 0;
-  change.RecordPut(store_, key, stored, row);
-  if (!known)
-    AddRowOnTop(label, key);
-  else if (row >= 0)
-    list_->setItem(row, 0, ReadOnlyItem(label));
+  // A new sample goes on top of the rows; a known one keeps its row.
+  const int position = known ? rows_.Find(key) : 0;
+  change.RecordPut(store_, key, stored, position);
+  const bool rowByRow = EditsRowByRow(1); // asked while list and rows agree
+  if (!known) {
+    rows_.Insert(0, key, stored);
+    if (rowByRow) {
+      list_->insertRow(0);
+      list_->setItem(0, 0, ReadOnlyItem(label));
+      list_->setItem(0, 1, DataItem(key));
+    } else {
+      listStale_ = true;
+    }
+  } else if (position >= 0) {
+    rows_.Relabel(position, stored);
+    if (rowByRow)
+      list_->setItem(position, 0, ReadOnlyItem(label));
+    else
+      listStale_ = true; // the row may leave the filter or move in the sort
+  }
   store_.insert_or_assign(key, stored);
 }
 
-int CSampleList::RowOfKey(const std::string &key) const {
-  for (int row = 0; row < list_->rowCount(); ++row)
-    if (RowKey(list_, row) == key)
-      return row;
-  return -1;
-}
-
 void CSampleList::FollowChange(const StoreChange &change, bool forward) {
-  for (const RowAction &action : ApplyStoreChange(change, store_, forward)) {
+  const std::vector<RowAction> actions = ApplyStoreChange(change, store_, forward);
+  if (!EditsRowByRow(actions.size())) {
+    rows_.FollowAll(actions);
+    listStale_ = true;
+    return;
+  }
+  for (const RowAction &action : actions) {
+    const int row = rows_.Follow(action);
+    if (row < 0)
+      continue;
     switch (action.edit) {
     case RowEdit::Insert:
-      list_->insertRow(action.row);
-      list_->setItem(action.row, 0, ReadOnlyItem(FromSystem(*action.label)));
-      list_->setItem(action.row, 1, DataItem(*action.key));
+      list_->insertRow(row);
+      SetRowItems(row, rows_[row]);
       break;
     case RowEdit::Remove:
-      list_->removeRow(action.row);
+      list_->removeRow(row);
       break;
     case RowEdit::Relabel:
-      list_->setItem(action.row, 0, ReadOnlyItem(FromSystem(*action.label)));
+      list_->setItem(row, 0, ReadOnlyItem(FromSystem(*action.label)));
       break;
     }
   }
@@ -287,12 +266,17 @@ bool CSampleList::Commit(StoreChange change, const QString &what) {
 
 bool CSampleList::ApplyChange(const StoreChange &change, bool forward) {
   FollowChange(change, forward);
-  // The current sample may have left the library or come back to it.
-  if (!currentKey_.empty() && (source_ == Source::ListRow || source_ == Source::Deleted))
-    SetSource(store_.contains(currentKey_) ? Source::ListRow : Source::Deleted);
+  UpdateSourceFromStore();
+  Settle();
   if (samplePath_->text().isEmpty())
     return true;
   return SaveSampleFile();
+}
+
+void CSampleList::UpdateSourceFromStore() {
+  // The current sample may have left the library or come back to it.
+  if (!currentKey_.empty() && (source_ == Source::ListRow || source_ == Source::Deleted))
+    SetSource(store_.contains(currentKey_) ? Source::ListRow : Source::Deleted);
 }
 
 void CSampleList::SetSource(Source source) {
@@ -300,22 +284,6 @@ void CSampleList::SetSource(Source source) {
     return;
   source_ = source;
   emit CurrentSourceChanged();
-}
-
-void CSampleList::OnDeleteSample() {
-  const int row = FirstSelectedRow();
-  if (row < 0)
-    return;
-  const std::string key = RowKey(list_, row);
-  StoreChange change;
-  change.RecordErase(store_, key, row);
-  store_.erase(key);
-  list_->removeRow(row);
-  if (key == currentKey_)
-    SetSource(Source::Deleted);
-  if (!samplePath_->text().isEmpty() && !Commit(std::move(change), QStringLiteral("删除样本")) &&
-      key == currentKey_)
-    SetSource(Source::ListRow); // the row is back
 }
 
 void CSampleList::OnSampleListClick() {
@@ -370,12 +338,6 @@ int CSampleList::FirstSelectedRow() const {
     if (first < 0 || index.row() < first)
       first = index.row();
   return first;
-}
-
-void CSampleList::AddRowOnTop(const QString &label, const std::string &key) {
-  list_->insertRow(0);
-  list_->setItem(0, 0, ReadOnlyItem(label));
-  list_->setItem(0, 1, DataItem(key));
 }
 
 bool CSampleList::SaveSampleFile() {

@@ -95,6 +95,7 @@ CglyphwrightDlg::CglyphwrightDlg(SettingsStore &settings, QWidget *parent)
   controls_ = BuildMainWindowControls(this);
   systemMenu_ = new QMenu(this);
   CreateSubsystemPanels();
+  CreateLibraryCommands();
   CreateUndoHistory();
   OnInitDialog();
   ConnectControls();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class CLibraryBar;
 class CLineLabelDlg;
 class CSampleList;
 class CSnapCipWnd;
@@ -43,6 +44,8 @@ public:
   // sample list, the capture window, the test area and training.
   const SampleStore &Samples() const { return sampleStore_; }
   CSampleList *SampleList() const { return sampleList_; }
+  // The sample count and the find box above the list.
+  CLibraryBar *LibraryBar() const { return libraryBar_; }
   CSnapCipWnd *CaptureWindow() const { return captureWindow_; }
   OcrTestRunner *OcrTest() const { return ocrTest_; }
   TrainCommands *Training() const { return training_.get(); }
@@ -116,6 +119,10 @@ private:
   void RebinarizeWorkspace();
 
   void CentreOnScreen();
+  // New library, import, find, and the count strip (library_menu.cpp).
+  void CreateLibraryCommands();
+  // "导入样本…": merges a sample file; the preview's notice says what changed.
+  void OnImportSamples();
   // The undo stack and its keys (undo_history.cpp).
   void CreateUndoHistory();
 
@@ -126,6 +133,7 @@ private:
 
   SampleStore sampleStore_;
   CSampleList *sampleList_ = nullptr;
+  CLibraryBar *libraryBar_ = nullptr;
   CSnapCipWnd *captureWindow_ = nullptr;
   OcrTestRunner *ocrTest_ = nullptr;
   std::unique_ptr<TrainCommands> training_;

@@ -35,6 +35,8 @@ void CglyphwrightDlg::CreateUndoHistory() {
   sampleList_->SetChangeSink([this](StoreChange change, const QString &what) {
     undoStack_->push(new LibraryChangeCommand(sampleList_, std::move(change), what));
   });
-  // Another sample file: its history is not this one's.
+  // Another sample file, or the same one read again: the rows and labels
+  // the history would bring back are not this library's.
   connect(controls_.samplePath, &QLineEdit::textChanged, undoStack_, &QUndoStack::clear);
+  connect(sampleList_, &CSampleList::LibraryReplaced, undoStack_, &QUndoStack::clear);
 }

@@ -165,13 +165,30 @@ TEST_F(LayoutTest, EveryControlOfTheTemplateIsInPlace) {
     CheckKind(w, row);
   }
 
-  // Nothing beyond the template: its 55 controls are the dialog's only child
-  // widgets (menus are windows of their own).
+  // Nothing beyond the template but the library strip, which sits in the
+  // gap between the label edit and the list: the template's 55 controls are
+  // the dialog's only other child widgets (menus are windows of their own).
   int children = 0;
-  for (QObject *child : dialog->children())
-    if (auto *w = qobject_cast<QWidget *>(child); w && !w->isWindow())
+  QWidget *strip = nullptr;
+  for (QObject *child : dialog->children()) {
+    auto *w = qobject_cast<QWidget *>(child);
+    if (!w || w->isWindow())
+      continue;
+    if (w->objectName() == "libraryBar")
+      strip = w;
+    else
       ++children;
+  }
   EXPECT_EQ(children, 55);
+  ASSERT_NE(strip, nullptr);
+  for (const Row &row : kTemplate) {
+    QWidget *w = row.id == -1 ? FindUnnamed(*dialog, row)
+                              : dialog->findChild<QWidget *>(QString::number(row.id),
+                                                             Qt::FindDirectChildrenOnly);
+    if (w && qobject_cast<QGroupBox *>(w) == nullptr) {
+      EXPECT_FALSE(strip->geometry().intersects(w->geometry())) << row.id << " " << row.text;
+    }
+  }
 }
 
 // Where a group box draws its title and its frame, in the dialog's
