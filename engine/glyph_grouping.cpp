@@ -732,8 +732,8 @@ void joinStackedSpecks(const std::vector<Shape> &shapes, const std::vector<bool>
 }
 
 // A crumb of one or two pixels left alone, one empty pixel from the ink of a
-// single glyph four times its size or more, is a piece of that glyph's edge
-// a threshold cut off.
+// single glyph four times its size or more and beyond its top or bottom, is
+// a piece of that glyph's tail a threshold cut off.
 void joinCrumbs(const std::vector<Shape> &shapes, const std::vector<bool> &aside,
                 const ShapeLabels &labels, int height, Groups &groups) {
   std::vector<int> members(shapes.size(), 0);
@@ -757,9 +757,12 @@ void joinCrumbs(const std::vector<Shape> &shapes, const std::vector<bool> &aside
         }
         near = root;
       }
+    if (near < 0 || several || aside[std::size_t(near)])
+      continue;
+    // Beyond the glyph's top or bottom: a point beside a digit stays a point.
     const int size = std::max(s.right - s.left, s.bottom - s.top) + 1;
-    if (near >= 0 && !several && !aside[std::size_t(near)] &&
-        groups.box(near).height() >= 4 * size)
+    const Box glyph = groups.box(near);
+    if (glyph.height() >= 4 * size && (s.top < glyph.top || s.bottom > glyph.bottom))
       groups.join(near, i);
   }
 }
