@@ -3,6 +3,8 @@
 #include "engine_test_support.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <random>
 
@@ -69,6 +71,25 @@ std::string describe(const Score &s) {
     text += " [" + std::to_string(r[0]) + ".." + std::to_string(r[2]) + ", " +
             std::to_string(r[1]) + ".." + std::to_string(r[3]) + "]";
   return text;
+}
+
+void SetTally::add(const Score &s, const std::string &where) {
+  right += s.right;
+  expected += s.expected;
+  merged += s.merged;
+  pieces += s.pieces;
+  if (s.perfect())
+    return;
+  const std::string line = "  " + where + ": " + describe(s) + "\n";
+  if (std::getenv("GW_SURVEY") != nullptr)
+    std::printf("%s %s", name.c_str(), line.c_str());
+  if (misses.size() < 4000)
+    misses += line;
+}
+
+void SetTally::print() const {
+  std::printf("%-24s %d of %d boxed right (%.1f %%), %d in pieces, %d merged\n", name.c_str(),
+              right, expected, 100.0 * right / std::max(1, expected), pieces, merged);
 }
 
 FontText stacked(const FontText &above, int gap, const FontText &below) {

@@ -26,6 +26,16 @@ inline Score score(const FontText &text) {
 }
 std::string describe(const Score &s);
 
+// One set's scores over its sizes: the totals, and the misses to show when
+// its floor is not met. With GW_SURVEY set, each miss is printed as it comes.
+struct SetTally {
+  std::string name;
+  int right = 0, expected = 0, merged = 0, pieces = 0;
+  std::string misses;
+  void add(const Score &s, const std::string &where);
+  void print() const; // the totals, one line
+};
+
 // `below` drawn `gap` rows under `above`, both from the left edge.
 FontText stacked(const FontText &above, int gap, const FontText &below);
 // `count` single pixels of noise, each at least `distance` pixels (in rows

@@ -218,34 +218,22 @@ TEST(GlyphSets, FacesSizesAndScreensGiveOneBoxPerGlyph) {
         }
     return;
   }
-  const bool survey = std::getenv("GW_SURVEY") != nullptr;
   for (const Set &set : kSets) {
-    int right = 0, expected = 0, merged = 0, pieces = 0;
-    std::string misses;
+    SetTally tally;
+    tally.name = set.name;
     for (int size = set.smallest; size <= set.largest; size += 2)
       for (int cut : {90, 128, 166}) {
         const Drawn d = draw(set, size, cut);
         ASSERT_GT(d.text.width, 0) << set.name << ": font " << set.face.path;
         std::string missing;
         const Score s = score(d.text, glyphBoxesFound(d, missing));
-        EXPECT_EQ(missing, "") << set.name << " " << size << " px cut " << cut;
-        right += s.right;
-        expected += s.expected;
-        merged += s.merged;
-        pieces += s.pieces;
-        if (!s.perfect()) {
-          const std::string line = "  " + std::to_string(size) + " px cut " +
-                                   std::to_string(cut) + ": " + describe(s) + "\n";
-          if (survey)
-            std::printf("%s %s", set.name, line.c_str());
-          if (misses.size() < 4000)
-            misses += line;
-        }
+        const std::string where = std::to_string(size) + " px cut " + std::to_string(cut);
+        EXPECT_EQ(missing, "") << set.name << " " << where;
+        tally.add(s, where);
       }
-    std::printf("%-24s %d of %d boxed right (%.1f %%), %d in pieces, %d merged\n", set.name,
-                right, expected, 100.0 * right / std::max(1, expected), pieces, merged);
-    EXPECT_GE(right, set.floor * expected) << set.name << "\n" << misses;
-    EXPECT_LE(merged, set.mostMerged) << set.name << "\n" << misses;
+    tally.print();
+    EXPECT_GE(tally.right, set.floor * tally.expected) << set.name << "\n" << tally.misses;
+    EXPECT_LE(tally.merged, set.mostMerged) << set.name << "\n" << tally.misses;
   }
 }
 

@@ -49,10 +49,9 @@ const ScreenSet kSets[] = {
 };
 
 TEST(ScreenTextSets, QtDrawnTextOnColouredScreensGivesOneBoxPerGlyph) {
-  const bool survey = std::getenv("GW_SURVEY") != nullptr;
   for (const ScreenSet &set : kSets) {
-    int right = 0, expected = 0, merged = 0, pieces = 0;
-    std::string misses;
+    SetTally tally;
+    tally.name = set.name;
     for (int size = 12; size <= 32; size += 2)
       for (double originX : {0.0, 0.5}) {
         ScreenTextStyle style;
@@ -63,24 +62,12 @@ TEST(ScreenTextSets, QtDrawnTextOnColouredScreensGivesOneBoxPerGlyph) {
         style.originX = originX;
         const FontText text = renderScreenText(QString::fromUtf8(set.text), style);
         ASSERT_GT(text.width, 0) << set.name << ": is the font " << set.family << " installed?";
-        const Score s = score(text);
-        right += s.right;
-        expected += s.expected;
-        merged += s.merged;
-        pieces += s.pieces;
-        if (!s.perfect()) {
-          const std::string line = "  " + std::to_string(size) + " px at +" +
-                                   std::to_string(originX).substr(0, 3) + ": " + describe(s) + "\n";
-          if (survey)
-            std::printf("%s %s", set.name, line.c_str());
-          if (misses.size() < 4000)
-            misses += line;
-        }
+        tally.add(score(text), std::to_string(size) + " px at +" +
+                                   std::to_string(originX).substr(0, 3));
       }
-    std::printf("%-24s %d of %d boxed right (%.1f %%), %d in pieces, %d merged\n", set.name,
-                right, expected, 100.0 * right / std::max(1, expected), pieces, merged);
-    EXPECT_GE(right, set.floor * expected) << set.name << "\n" << misses;
-    EXPECT_LE(merged, set.mostMerged) << set.name << "\n" << misses;
+    tally.print();
+    EXPECT_GE(tally.right, set.floor * tally.expected) << set.name << "\n" << tally.misses;
+    EXPECT_LE(tally.merged, set.mostMerged) << set.name << "\n" << tally.misses;
   }
 }
 
