@@ -693,27 +693,22 @@ void joinStackedSpecks(const std::vector<Shape> &shapes, const std::vector<bool>
     const Shape &s = shapes[i];
     const int own = int(i) + 1;
     int target = -1, bestGap = farthest + 1, hitX = 0, hitY = 0;
+    // The first ink up (step -1) or down (step 1) the column from row `from`.
+    auto lookAlong = [&](int x, int from, int step) {
+      for (int y = from, gap = 0; y >= 0 && y <= lowest && gap < bestGap; y += step, ++gap) {
+        const int label = labels.at(x, y);
+        if (label != 0 && label != own) {
+          target = label - 1;
+          bestGap = gap;
+          hitX = x;
+          hitY = y;
+          return;
+        }
+      }
+    };
     for (int x = s.left; x <= s.right; ++x) {
-      for (int y = s.top - 1, gap = 0; y >= 0 && gap < bestGap; --y, ++gap) {
-        const int label = labels.at(x, y);
-        if (label != 0 && label != own) {
-          target = label - 1;
-          bestGap = gap;
-          hitX = x;
-          hitY = y;
-          break;
-        }
-      }
-      for (int y = s.bottom + 1, gap = 0; y <= lowest && gap < bestGap; ++y, ++gap) {
-        const int label = labels.at(x, y);
-        if (label != 0 && label != own) {
-          target = label - 1;
-          bestGap = gap;
-          hitX = x;
-          hitY = y;
-          break;
-        }
-      }
+      lookAlong(x, s.top - 1, -1);
+      lookAlong(x, s.bottom + 1, 1);
     }
     if (target < 0 || aside[std::size_t(target)])
       continue;
