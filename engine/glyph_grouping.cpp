@@ -418,6 +418,7 @@ struct LineEvidence {
   bool broken = false;       // most clusters pieces of glyphs (strokes a threshold broke)
 };
 
+// `clusters` come sorted by their left edge, as joinSquareParts takes them.
 LineEvidence weighLine(const std::vector<Cluster> &clusters, const Line &line,
                        const std::function<bool(int)> &singleShape) {
   LineEvidence e;
@@ -542,18 +543,11 @@ LineEvidence weighLine(const std::vector<Cluster> &clusters, const Line &line,
            100 * i64(b.height()) >= 60 * i64(e.squareGlyphHeight) &&
            100 * i64(b.height()) < 86 * i64(e.squareGlyphHeight);
   };
-  std::vector<std::size_t> byLeft(clusters.size());
-  std::iota(byLeft.begin(), byLeft.end(), std::size_t(0));
-  std::sort(byLeft.begin(), byLeft.end(), [&](std::size_t a, std::size_t b) {
-    return clusters[a].box.left < clusters[b].box.left;
-  });
   // Each digit with the next one, over the marks between them (7.5, 1/2).
-  for (std::size_t n = 0; n < byLeft.size(); ++n) {
-    const std::size_t a = byLeft[n];
+  for (std::size_t a = 0; a < clusters.size(); ++a) {
     if (!digitLike(a))
       continue;
-    for (std::size_t m = n + 1; m < byLeft.size(); ++m) {
-      const std::size_t b = byLeft[m];
+    for (std::size_t b = a + 1; b < clusters.size(); ++b) {
       const Box &ba = clusters[a].box, &bb = clusters[b].box;
       if (bb.left - ba.right > ba.height())
         break;
@@ -591,7 +585,8 @@ bool squareText(const LineEvidence &e) {
 
 // Lines of square glyphs: pieces side by side join while the joined box is
 // no wider than a glyph is high and reaches the full height. Latin letters
-// and digits among them stay glyphs of their own.
+// and digits among them stay glyphs of their own. `clusters`: the line's,
+// sorted by their left edge (joinMarkPairs keeps that order).
 void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &groups,
                      const std::function<bool(int)> &singleShape) {
   const LineEvidence e = weighLine(clusters, line, singleShape);
@@ -599,11 +594,9 @@ void joinSquareParts(std::vector<Cluster> &clusters, const Line &line, Groups &g
     return;
   const int widest = e.squareGlyphHeight + e.squareGlyphHeight / 10;
   const int tall = int((85 * i64(e.squareGlyphHeight) + 99) / 100);
-  std::vector<std::pair<Cluster, bool>> marked; // with: is Latin
+  std::vector<std::pair<Cluster, bool>> marked; // with: is Latin; still by left edge
   for (std::size_t k = 0; k < clusters.size(); ++k)
     marked.push_back({clusters[k], e.latin[k]});
-  std::sort(marked.begin(), marked.end(),
-            [](const auto &a, const auto &b) { return a.first.box.left < b.first.box.left; });
   // A piece within the columns and rows of a tall piece belongs to it, however
   // wide that is (the inside of 趣).
   for (std::size_t i = 0; i < marked.size(); ++i) {

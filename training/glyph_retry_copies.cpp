@@ -43,25 +43,22 @@ std::vector<int> Pieces(const TrainGlyph &glyph, int &count) {
 // horizontal and vertical run of ink. Half of the ink or more in strokes of
 // two pixels or more counts as a glyph with such strokes.
 bool StrokesAtLeastTwoWide(const TrainGlyph &glyph) {
-  std::vector<int> across(glyph.pixels.size(), 0), down(glyph.pixels.size(), 0);
-  for (int y = 0; y < glyph.height; ++y)
-    for (int x = 0; x < glyph.width;) {
-      int end = x;
-      while (Ink(glyph, end, y))
-        ++end;
-      for (int i = x; i < end; ++i)
-        across[std::size_t(y) * glyph.width + i] = end - x;
-      x = end > x ? end : x + 1;
-    }
-  for (int x = 0; x < glyph.width; ++x)
-    for (int y = 0; y < glyph.height;) {
-      int end = y;
-      while (Ink(glyph, x, end))
-        ++end;
-      for (int i = y; i < end; ++i)
-        down[std::size_t(i) * glyph.width + x] = end - y;
-      y = end > y ? end : y + 1;
-    }
+  // The length of the run of ink through each cell, along (dx, dy).
+  auto runs = [&](int dx, int dy) {
+    std::vector<int> length(glyph.pixels.size(), 0);
+    for (int y = 0; y < glyph.height; ++y)
+      for (int x = 0; x < glyph.width; ++x) {
+        if (!Ink(glyph, x, y) || Ink(glyph, x - dx, y - dy))
+          continue; // not the start of a run
+        int n = 0;
+        while (Ink(glyph, x + n * dx, y + n * dy))
+          ++n;
+        for (int i = 0; i < n; ++i)
+          length[std::size_t(y + i * dy) * glyph.width + std::size_t(x + i * dx)] = n;
+      }
+    return length;
+  };
+  const std::vector<int> across = runs(1, 0), down = runs(0, 1);
   std::size_t ink = 0, thick = 0;
   for (std::size_t i = 0; i < glyph.pixels.size(); ++i)
     if (glyph.pixels[i] != 0) {
