@@ -1,6 +1,7 @@
 #include "training/glyph_placement.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <random>
 #include <string_view>
@@ -132,6 +133,44 @@ int GlyphBottom(const TrainGlyph &glyph, const FontMetrics &m) {
   return (m.capHeight - h) / 2;
 }
 
+bool HasXHeightTop(const std::string &label) {
+  const GlyphSeat seat = SeatOf(label);
+  return seat == GlyphSeat::TopAtXHeight ||
+         (seat == GlyphSeat::OnBaseline && label.size() == 1 &&
+          kXHeightLetters.find(label[0]) != std::string_view::npos);
+}
+
+void BalanceXHeightTops(std::vector<TrainGlyph> &glyphs) {
+  std::vector<std::size_t> xTops;
+  std::size_t capitals = 0;
+  for (std::size_t i = 0; i < glyphs.size(); ++i) {
+    const std::string &label = glyphs[i].label;
+    if (HasXHeightTop(label))
+      xTops.push_back(i);
+    else if (label.size() == 1 && (std::isupper(static_cast<unsigned char>(label[0])) ||
+                                   std::isdigit(static_cast<unsigned char>(label[0]))))
+      ++capitals;
+  }
+  if (xTops.empty() || xTops.size() >= capitals)
+    return;
+  std::vector<TrainGlyph> copies;
+  const std::size_t extra = capitals - xTops.size();
+  for (std::size_t i = 0; i < extra; ++i)
+    copies.push_back(glyphs[xTops[i % xTops.size()]]);
+  // Spread evenly, so that every page gets its share.
+  std::vector<TrainGlyph> mixed;
+  mixed.reserve(glyphs.size() + extra);
+  const std::size_t total = glyphs.size() + extra;
+  std::size_t added = 0, next = 0;
+  for (std::size_t k = 0; k < total; ++k) {
+    if (added < extra && (k + 1) * extra / total > added)
+      mixed.push_back(std::move(copies[added++]));
+    else
+      mixed.push_back(std::move(glyphs[next++]));
+  }
+  glyphs = std::move(mixed);
+}
+
 void PlaceGlyphs(std::vector<TrainGlyph> &glyphs) {
   const FontMetrics metrics = EstimateFontMetrics(glyphs);
   for (TrainGlyph &glyph : glyphs)
@@ -144,4 +183,5 @@ void PlaceGlyphs(std::vector<TrainGlyph> &glyphs) {
     const std::size_t j = std::size_t(random() % i);
     std::swap(glyphs[i - 1], glyphs[j]);
   }
+  BalanceXHeightTops(glyphs);
 }

@@ -44,7 +44,21 @@ FontMetrics EstimateFontMetrics(const std::vector<TrainGlyph> &glyphs);
 // The row of the glyph's lowest ink above the baseline (negative below).
 int GlyphBottom(const TrainGlyph &glyph, const FontMetrics &metrics);
 
+// Whether the glyph's top is on the x-height line: a c e m n o r s u v w x z
+// and g p q y.
+bool HasXHeightTop(const std::string &label);
+
+// Tesseract takes a line's x-height from the most common height of its
+// glyphs' tops that has a taller mode above it, and only from a mode at least
+// two fifths as large as the largest. A page of printable ASCII holds three
+// times as many capitals and digits as x-height letters, so the x-height
+// found is the cap height, and every glyph is learned scaled 1.4 times too
+// small against the lines it will read. Adds copies of the samples whose top
+// is on the x-height, spread through the order, until they are as many as
+// the capitals and digits. A library without x-height letters is unchanged.
+void BalanceXHeightTops(std::vector<TrainGlyph> &glyphs);
+
 // Sets every glyph's `bottom` and puts the glyphs in a fixed mixed order, so
 // that every row holds glyphs of many classes and the tools find the same
-// baseline and x-height on every page.
+// baseline and x-height on every page; then balances the x-height tops.
 void PlaceGlyphs(std::vector<TrainGlyph> &glyphs);

@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <map>
@@ -150,14 +151,22 @@ std::string SelfCheckLine(const SelfCheckResult &result) {
   }
   std::string line = std::string(kPrefix) + std::to_string(result.total) + " 个字符中 " +
                      std::to_string(result.correct) + " 个识别正确";
-  if (result.mismatches.empty())
+  // A sample can stand on the pages more than once; the same misreading is
+  // told once.
+  std::vector<SelfCheckMismatch> mismatches;
+  for (const SelfCheckMismatch &mismatch : result.mismatches)
+    if (std::none_of(mismatches.begin(), mismatches.end(), [&mismatch](const auto &listed) {
+          return listed.label == mismatch.label && listed.read == mismatch.read;
+        }))
+      mismatches.push_back(mismatch);
+  if (mismatches.empty())
     return line + "。";
-  line += result.mismatches.size() > kListed
-              ? "；识别错误 " + std::to_string(result.mismatches.size()) + " 处，前 " +
+  line += mismatches.size() > kListed
+              ? "；识别错误 " + std::to_string(mismatches.size()) + " 处，前 " +
                     std::to_string(kListed) + " 处："
               : "；识别错误：";
-  for (std::size_t i = 0; i < result.mismatches.size() && i < kListed; ++i) {
-    const SelfCheckMismatch &mismatch = result.mismatches[i];
+  for (std::size_t i = 0; i < mismatches.size() && i < kListed; ++i) {
+    const SelfCheckMismatch &mismatch = mismatches[i];
     // Corner brackets keep a quote or a dot readable as what it is.
     line += (i ? " " : "") + std::string("「") + SystemToUtf8(mismatch.label) + "」" +
             (mismatch.read.empty() ? std::string("未识别出")

@@ -12,12 +12,14 @@
 
 namespace {
 
+// The engine scales a line so that its x-height is 128 units tall and puts
+// the baseline at 64: the x-height line is at 192, capitals reach past 240.
 constexpr int kBaseline = 64;
-constexpr int kXHeight = 128;
+constexpr int kXHeightUnits = 128;
 
 // Pixels above the baseline -> the engine's units, rounded outward.
 int Scaled(int pixels, int xHeight, bool up) {
-  const double value = kBaseline + double(pixels) * (kXHeight - kBaseline) / double(xHeight);
+  const double value = kBaseline + double(pixels) * kXHeightUnits / double(xHeight);
   const int rounded = int(up ? std::ceil(value) : std::floor(value));
   return std::clamp(rounded, 0, 255);
 }

@@ -2,7 +2,8 @@
 // The vertical range of each character in the model's character set. The
 // tools leave every range open (0 to 255), which turns off the classifier's
 // case and x-height checks; the job writes the ranges its placement taught,
-// in the units the engine normalises to: baseline at 64, x-height at 128.
+// in the units the engine normalises to: baseline at 64, the x-height
+// 128 units above it.
 #include <map>
 #include <string>
 #include <vector>

@@ -1,5 +1,7 @@
 #include "training/glyph_placement.h"
 
+#include <algorithm>
+#include <cctype>
 #include <gtest/gtest.h>
 
 #include "training/unicharset_ranges.h"
@@ -69,6 +71,66 @@ TEST(GlyphPlacement, EachClassSitsWhereItsCharactersSitOnALine) {
   }
 }
 
+// Tesseract finds a page's x-height only where x-height tops are a large
+// share of the tops; printable ASCII has three capitals or digits to each
+// x-height letter, so copies of those samples make up the difference, spread
+// over every page. Libraries without x-height letters, or with enough of
+// them, stay as they are.
+TEST(GlyphPlacement, XHeightLettersAreMadeAsManyAsTheCapitals) {
+  const struct {
+    const char *characters;
+    std::size_t placed;
+  } cases[] = {
+      {"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ!?.,:;'\"()-+", 62 + 12 + 36 - 17},
+      {"0123456789", 10},       // digits only: nothing to balance with
+      {"aceoxHT", 7},           // already more x-height tops
+      {"\xD6\xD0\xCE\xC4" "AB", 4}, // CJK and capitals
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.characters);
+    std::vector<TrainGlyph> glyphs;
+    for (const char *p = c.characters; *p; ++p) {
+      const bool cjk = static_cast<unsigned char>(*p) >= 0x81;
+      const std::string label = cjk ? std::string(p, 2) : std::string(1, *p);
+      p += cjk;
+      // Each sample's ink tells it apart from the others.
+      std::vector<std::uint8_t> pixels(8 * 12, 0);
+      pixels[glyphs.size() % pixels.size()] = 1;
+      glyphs.push_back(TrainGlyph{label, 8, 12, pixels});
+    }
+    const std::vector<TrainGlyph> samples = glyphs;
+    PlaceGlyphs(glyphs);
+    EXPECT_EQ(glyphs.size(), c.placed);
+    std::size_t xTops = 0, capitals = 0;
+    for (const TrainGlyph &glyph : glyphs) {
+      xTops += HasXHeightTop(glyph.label);
+      capitals += glyph.label.size() == 1 && std::isupper(static_cast<unsigned char>(glyph.label[0]));
+      capitals += glyph.label.size() == 1 && std::isdigit(static_cast<unsigned char>(glyph.label[0]));
+      // Every copy is one of the user's samples, unchanged.
+      EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [&glyph](const TrainGlyph &s) {
+        return s.label == glyph.label && s.pixels == glyph.pixels;
+      })) << glyph.label;
+    }
+    if (c.placed > samples.size()) {
+      EXPECT_EQ(xTops, capitals);
+    }
+  }
+
+  // Spread: with rows of about 20 glyphs, every row gets its share.
+  std::vector<TrainGlyph> glyphs;
+  for (const char c : std::string("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"))
+    glyphs.push_back(TrainGlyph{std::string(1, c), 50, 12, std::vector<std::uint8_t>(50 * 12, 1)});
+  PlaceGlyphs(glyphs);
+  const std::vector<GlyphRow> rows = LayoutRows(glyphs);
+  ASSERT_GE(rows.size(), 3u);
+  for (const GlyphRow &row : rows) {
+    std::size_t xTops = 0;
+    for (std::size_t i : row.glyphs)
+      xTops += HasXHeightTop(glyphs[i].label);
+    EXPECT_GE(xTops * 3, row.glyphs.size()) << "a row of " << row.glyphs.size();
+  }
+}
+
 TEST(GlyphPlacement, MissingClassesAreDerivedFromTheOthers) {
   struct Case {
     std::vector<std::pair<std::string, int>> glyphs;
@@ -97,7 +159,9 @@ TEST(UnicharsetRanges, TheCharacterSetGetsThePlacedRangesInTheEnginesUnits) {
   const auto ranges = VerticalRanges(glyphs);
   EXPECT_EQ(ranges.count("\xE4\xB8\xAD"), 0u); // 中 keeps the open range
   EXPECT_EQ(ranges.count("@"), 0u);            // so does an unknown class
-  // Baseline 64, x-height 128: 6.4 units a pixel, a pixel either way.
+  // Baseline 64, the x-height line 128 units above it (at 192): 12.8 units a
+  // pixel here, a pixel either way, rounded outward; the capital's top passes
+  // 255 and stops there.
   const std::string unicharset = "5\n"
                                  "NULL 0 Common 0\n"
                                  "x 3 0,255,0,255,0,0,0,0,0,0 Latin 1 0 1 x\n"
@@ -107,9 +171,9 @@ TEST(UnicharsetRanges, TheCharacterSetGetsThePlacedRangesInTheEnginesUnits) {
   EXPECT_EQ(WithVerticalRanges(unicharset, ranges),
             "5\n"
             "NULL 0 Common 0\n"
-            "x 3 57,71,121,135,0,0,0,0,0,0 Latin 1 0 1 x\n"
-            "O 5 57,71,147,160,0,0,0,0,0,0 Latin 3 0 2 O\n"
-            "p 3 32,45,121,135,0,0,0,0,0,0 Latin 2 0 3 p\n"
+            "x 3 51,77,179,205,0,0,0,0,0,0 Latin 1 0 1 x\n"
+            "O 5 51,77,230,255,0,0,0,0,0,0 Latin 3 0 2 O\n"
+            "p 3 0,26,179,205,0,0,0,0,0,0 Latin 2 0 3 p\n"
             "\xE4\xB8\xAD 1 0,255,0,255,0,0,0,0,0,0 Han 4 0 4 \xE4\xB8\xAD\n");
   // Lines it cannot read pass unchanged.
   for (const std::string odd : {"x\n", "x 3\n", "x 3 0,255\n", "x 3 0,255 1,2,3\n"})

@@ -160,7 +160,7 @@ TEST(SelfCheck, LineCountsLabelsAndShowsMarksReadably) {
   result.status = SelfCheckStatus::Ran;
   result.correct = 3;
   result.total = 5;
-  result.mismatches = {{"'", "\""}, {kZi, ""}};
+  result.mismatches = {{"'", "\""}, {kZi, ""}, {"'", "\""}}; // the copy's misreading once
   EXPECT_EQ(SelfCheckLine(result),
             "自检：5 个字符中 3 个识别正确；识别错误：「'」读成「\"」 「字」未识别出。");
   const struct {
