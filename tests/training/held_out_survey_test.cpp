@@ -20,6 +20,7 @@
 #include <sstream>
 
 #include "app/text_codec.h"
+#include "edit_distance.h"
 #include "engine/morvexa.h"
 #include "program_dir.h"
 #include "training/train_job.h"
@@ -97,22 +98,6 @@ std::string Read(const std::string &dir, const char *language, const QImage &ima
   read.erase(std::remove_if(read.begin(), read.end(), [](char c) { return std::isspace((unsigned char)c); }),
              read.end());
   return read;
-}
-
-std::size_t Distance(const std::u32string &a, const std::u32string &b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j)
-    row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
 }
 
 TEST(HeldOutSurvey, Print) {
@@ -212,8 +197,8 @@ TEST(HeldOutSurvey, Print) {
       const std::string read = Read(out, "survey", image, 0);
       const std::string stock = Read(program.Root() + "bin/tessdata", cjk ? "chi_sim" : "eng", image, 1);
       const std::u32string truth = order;
-      const std::size_t e = Distance(truth, QString::fromStdString(read).toStdU32String());
-      const std::size_t s = Distance(truth, QString::fromStdString(stock).toStdU32String());
+      const std::size_t e = training_test::EditDistance(truth, QString::fromStdString(read).toStdU32String());
+      const std::size_t s = training_test::EditDistance(truth, QString::fromStdString(stock).toStdU32String());
       errors += e;
       stockErrors += s;
       total += truth.size();

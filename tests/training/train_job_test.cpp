@@ -10,6 +10,7 @@
 
 #include "app/text_codec.h"
 #include "digit_glyphs.h"
+#include "edit_distance.h"
 #include "engine/morvexa.h"
 #include "program_dir.h"
 #include "training/glyph_placement.h"
@@ -24,6 +25,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using training_test::EditDistance;
 using training_test::FontSamples;
 using training_test::ProgramDir;
 using training_test::ReadFile;
@@ -93,22 +95,6 @@ TEST_F(TrainJobTest, LegacyTrainingReadsTheDigitsItWasTrainedOn) {
 
   EXPECT_EQ(Recognise("7394051826", 40, 0), "7394051826");
   EXPECT_EQ(Recognise("2051", 44, 0), "2051");
-}
-
-std::size_t EditDistance(const std::string &a, const std::string &b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j)
-    row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
 }
 
 // More glyphs than one row holds, one sample each, at the default training
