@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <iostream>
 #include <set>
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
 #include <thread>
 
 #include "app/text_codec.h"
@@ -17,6 +19,7 @@
 #include "training/job_cancel.h"
 #include "training/self_check.h"
 #include "training/train_files.h"
+#include "training/train_inputs.h"
 #include "training/train_job.h"
 #include "training/train_paths.h"
 #include "training/train_sequences.h"
@@ -171,6 +174,46 @@ TEST_F(TrainJobTest, LegacyTrainingTellsTheCasesOfEveryPairApart) {
   truth.erase(std::remove(truth.begin(), truth.end(), ' '), truth.end());
   EXPECT_EQ(EditDistance(truth, read), EditDistance(CaseFolded(truth), CaseFolded(read)))
       << truth << " -> " << read;
+}
+
+// Tesseract learns every glyph scaled by the x-height it finds on the
+// training page's line. With printable ASCII's many capitals and digits it
+// found the cap height; with the x-height letters made as many, it finds the
+// font's own x-height on every page (Tesseract's layout analysis is the same
+// for the training tool and for reading).
+TEST(TrainingPages, TheToolsFindTheFontsXHeightOnEveryPage) {
+  std::string printable;
+  for (char c = '!'; c <= '~'; ++c)
+    printable += c;
+  const struct {
+    int pixelSize;
+    const char *font;
+  } cases[] = {{24, training_test::kDejaVuSans},
+               {28, "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.font);
+    std::string ignored;
+    std::vector<TrainGlyph> glyphs = DecodeGlyphs(FontSamples(printable, {c.pixelSize}, c.font), ignored);
+    int xHeight = 0;
+    for (const TrainGlyph &glyph : glyphs)
+      if (glyph.label == "x")
+        xHeight = glyph.height;
+    PlaceGlyphs(glyphs);
+    const TrainingImage image = ComposeTrainingImage(glyphs, LayoutRows(glyphs));
+    ASSERT_GE(image.pages.size(), 2u);
+    tesseract::TessBaseAPI api;
+    ASSERT_EQ(api.Init(GLYPHWRIGHT_PROGRAM_DIR "/bin/tessdata", "eng"), 0);
+    api.SetPageSegMode(tesseract::PSM_SINGLE_WORD); // the job's training mode
+    for (const TrainingPage &page : image.pages) {
+      api.SetImage(page.pixels.data(), page.width, page.height, 1, page.width);
+      ASSERT_EQ(api.Recognize(nullptr), 0);
+      std::unique_ptr<tesseract::ResultIterator> row(api.GetIterator());
+      ASSERT_TRUE(row);
+      float rowHeight = 0, descenders = 0, ascenders = 0;
+      row->RowAttributes(&rowHeight, &descenders, &ascenders);
+      EXPECT_NEAR(rowHeight - ascenders + descenders, xHeight, 1.0) << "x is " << xHeight;
+    }
+  }
 }
 
 // A dot-matrix sample of `width` x `height` pixels, all ink.
