@@ -92,7 +92,77 @@ TrainGlyph Cropped(const TrainGlyph &glyph) {
   return cropped;
 }
 
+// Background cells reached from outside the box, 4-connected: the rest of
+// the background lies in holes.
+std::vector<std::uint8_t> Outside(const TrainGlyph &glyph) {
+  std::vector<std::uint8_t> outside(glyph.pixels.size(), 0);
+  std::vector<std::pair<int, int>> stack;
+  const auto visit = [&](int x, int y) {
+    if (x < 0 || y < 0 || x >= glyph.width || y >= glyph.height || Ink(glyph, x, y))
+      return;
+    std::uint8_t &cell = outside[std::size_t(y) * glyph.width + x];
+    if (cell == 0) {
+      cell = 1;
+      stack.push_back({x, y});
+    }
+  };
+  for (int x = 0; x < glyph.width; ++x) {
+    visit(x, 0);
+    visit(x, glyph.height - 1);
+  }
+  for (int y = 0; y < glyph.height; ++y) {
+    visit(0, y);
+    visit(glyph.width - 1, y);
+  }
+  while (!stack.empty()) {
+    const auto [x, y] = stack.back();
+    stack.pop_back();
+    visit(x - 1, y);
+    visit(x + 1, y);
+    visit(x, y - 1);
+    visit(x, y + 1);
+  }
+  return outside;
+}
+
 } // namespace
+
+std::optional<TrainGlyph> OpenedGlyph(const TrainGlyph &glyph) {
+  if (glyph.width < 3 || glyph.height < 3)
+    return std::nullopt;
+  const std::vector<std::uint8_t> outside = Outside(glyph);
+  const std::size_t enclosed =
+      std::size_t(std::count(outside.begin(), outside.end(), std::uint8_t(0)));
+  // The tools call an outline a frame from 0.875 of its box (0.9 when
+  // training); a little lower still catches the glyphs they drop.
+  if (enclosed * 20 < glyph.pixels.size() * 17)
+    return std::nullopt;
+  const auto hole = [&](int x, int y) {
+    return !Ink(glyph, x, y) && outside[std::size_t(y) * glyph.width + x] == 0;
+  };
+  // Columns from the middle outwards; the edge's stroke must be at most a
+  // quarter of the glyph's height thick, so the cut stays a cut.
+  const int middle = glyph.width / 2;
+  for (int offset = 0; offset <= glyph.width / 2; ++offset)
+    for (const int x : {middle - offset, middle + offset})
+      for (const int step : {-1, 1}) { // up from the bottom, down from the top
+        if (x <= 0 || x >= glyph.width - 1)
+          continue;
+        const int start = step < 0 ? glyph.height - 1 : 0;
+        int y = start;
+        while (y >= 0 && y < glyph.height && Ink(glyph, x, y))
+          y += step;
+        const int run = (y - start) * step;
+        if (run == 0 || run > std::max(1, glyph.height / 4) || y < 0 || y >= glyph.height ||
+            !hole(x, y))
+          continue;
+        TrainGlyph opened = glyph;
+        for (int r = start; r != y; r += step)
+          opened.pixels[std::size_t(r) * glyph.width + x] = 0;
+        return Cropped(opened);
+      }
+  return std::nullopt;
+}
 
 TrainGlyph CutOutGlyph(const TrainingPage &page, const PageGlyph &placed) {
   TrainGlyph glyph;

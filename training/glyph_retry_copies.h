@@ -12,6 +12,14 @@
 // ink.
 TrainGlyph CutOutGlyph(const TrainingPage &page, const PageGlyph &glyph);
 
+// A glyph whose outline encloses nearly its whole box (国 回 四) is taken
+// by the tools for a frame drawn around something, and dropped when what it
+// holds is not box-shaped itself. The copy has the frame cut open by one
+// column of pixels through its bottom (or top) edge, as near the middle as
+// the edge allows, so the tools keep the glyph. Nothing when the glyph is
+// no such frame.
+std::optional<TrainGlyph> OpenedGlyph(const TrainGlyph &glyph);
+
 // One pixel wider: each ink pixel also inks the pixel to its right.
 TrainGlyph ThickenedGlyph(const TrainGlyph &glyph);
 

@@ -42,6 +42,10 @@ RetryPages ComposeRetryPages(const std::vector<TrainingPage> &pages,
       AddOnce(retry.thinned, glyph.label);
       copies.push_back(std::move(*thin));
     }
+    if (std::optional<TrainGlyph> opened = OpenedGlyph(glyph)) {
+      AddOnce(retry.opened, glyph.label);
+      copies.push_back(std::move(*opened));
+    }
   }
   std::vector<GlyphRow> rows = LayoutRows(copies);
   for (GlyphRow &row : rows) {
@@ -78,7 +82,13 @@ std::vector<std::string> RetriedLabelsTrained(const RetryPages &retry, std::stri
 std::string RetryLine(const RetryPages &retry, std::size_t trainedCount) {
   std::string line = "重试：训练工具未能匹配 " + std::to_string(retry.labels.size()) +
                      " 个字符的字形，已用加粗一像素的副本";
+  std::string extras;
   if (!retry.thinned.empty())
-    line += "（其中 " + std::to_string(retry.thinned.size()) + " 个另加变细一像素的副本）";
+    extras += std::to_string(retry.thinned.size()) + " 个另加变细一像素的副本";
+  if (!retry.opened.empty())
+    extras += (extras.empty() ? "" : "，") + std::to_string(retry.opened.size()) +
+              " 个另加外框断开一处的副本";
+  if (!extras.empty())
+    line += "（其中 " + extras + "）";
   return line + "再训练一次，其中 " + std::to_string(trainedCount) + " 个训练成功。";
 }

@@ -13,6 +13,7 @@ struct RetryPages {
   TrainingImage image;              // empty when there is nothing to retry
   std::vector<std::string> labels;  // distinct labels retried, in page order
   std::vector<std::string> thinned; // those among them with a thinner copy
+  std::vector<std::string> opened;  // those among them with a copy whose frame is cut open
 };
 
 // Glyphs under three pixels wide are not retried: one pixel more would make

@@ -102,7 +102,7 @@ std::string RetryFailedBoxes(const std::vector<TrainingPage> &pages, std::string
     return {};
   if (!WriteWholeFile(TmpFilePath("tmp.font.exp1.box"), retry.image.boxText) ||
       !SaveTrainingPages(TmpFilePath("tmp.font.exp1.tif"), retry.image.pages))
-    return "重试：无法写入加粗副本的训练图像，未能重试 " + std::to_string(retry.labels.size()) +
+    return "重试：无法写入副本的训练图像，未能重试 " + std::to_string(retry.labels.size()) +
            " 个未匹配的字符。";
   const std::size_t output =
       Run("tesseract", BoxTrainArguments(psm, "tmp/tmp.font.exp1"), jobLog, run);

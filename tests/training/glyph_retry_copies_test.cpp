@@ -73,6 +73,31 @@ TEST(GlyphRetryCopies, AThinnerCopyOnlyWhereStrokesAreTwoPixelsAndNothingBreaks)
   EXPECT_FALSE(ThinnedGlyph(Glyph({"###.#", "###..", "###..", "###..", "###.."})));
 }
 
+// The tools drop a frame around a part that is not box-shaped; the copy
+// cuts the frame open in the middle of its bottom edge, or of its top edge
+// where the bottom is too thick, and leaves the rest as it was.
+TEST(GlyphRetryCopies, AnOpenedCopyCutsAFrameThroughOneEdge) {
+  const std::optional<TrainGlyph> opened = OpenedGlyph(Glyph(kFramedBar, -1, "K"));
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(Rows(*opened), (std::vector<std::string>{"#######", "#.....#", "#.###.#", "#.....#",
+                                                      "###.###"}));
+  EXPECT_EQ(opened->label, "K");
+  EXPECT_EQ(opened->bottom, -1);
+
+  const std::optional<TrainGlyph> top = OpenedGlyph(
+      Glyph({"#########", "#.......#", "#..###..#", "#.......#", "#########", "#########",
+             "#########"}));
+  ASSERT_TRUE(top);
+  EXPECT_EQ(Rows(*top), (std::vector<std::string>{"####.####", "#.......#", "#..###..#",
+                                                  "#.......#", "#########", "#########",
+                                                  "#########"}));
+  // A frame open already, a shape that encloses little of its box, and a
+  // frame whose edges are too thick to cut are left alone.
+  EXPECT_FALSE(OpenedGlyph(Glyph({"#######", "#.....#", "#.###.#", "#.....#", "###.###"})));
+  EXPECT_FALSE(OpenedGlyph(Glyph({"#######", "...#...", "...#...", "...#...", "...#..."})));
+  EXPECT_FALSE(OpenedGlyph(Glyph({"######", "######", "##..##", "##..##", "######", "######"})));
+}
+
 // Pages the way the job composes them, from glyphs already seated.
 std::vector<TrainingPage> JobPages(std::vector<TrainGlyph> glyphs) {
   const std::vector<GlyphRow> rows = LayoutRows(glyphs);
@@ -107,21 +132,23 @@ TEST(RetryPages, CopiesOfTheFailedGlyphsOnTheJobsLineGeometry) {
   // The glyph two pixels wide is left as it is.
   EXPECT_EQ(retry.labels, (std::vector<std::string>{"K", "O"}));
   EXPECT_EQ(retry.thinned, (std::vector<std::string>{"O"}));
+  EXPECT_EQ(retry.opened, (std::vector<std::string>{"K"}));
   ASSERT_EQ(retry.image.pages.size(), 1u);
   const TrainingPage &page = retry.image.pages[0];
   // The tall glyph is not retried, yet the page is as high as the job's and
   // the copies stand on the same baseline.
   EXPECT_EQ(page.height, pages[0].height);
-  ASSERT_EQ(page.glyphs.size(), 3u);
+  ASSERT_EQ(page.glyphs.size(), 4u);
   const auto baselineRow = [](const PageGlyph &glyph) {
     return glyph.top + glyph.height + glyph.bottom;
   };
   for (const PageGlyph &copy : page.glyphs)
     EXPECT_EQ(baselineRow(copy), baselineRow(pages[0].glyphs[1])) << copy.label;
   EXPECT_EQ(Rows(CutOutGlyph(page, page.glyphs[0])), Rows(ThickenedGlyph(framed)));
-  EXPECT_EQ(Rows(CutOutGlyph(page, page.glyphs[2])), Rows(*ThinnedGlyph(ring)));
+  EXPECT_EQ(Rows(CutOutGlyph(page, page.glyphs[1])), Rows(*OpenedGlyph(framed)));
+  EXPECT_EQ(Rows(CutOutGlyph(page, page.glyphs[3])), Rows(*ThinnedGlyph(ring)));
   // One box line per copy.
-  EXPECT_EQ(std::count(retry.image.boxText.begin(), retry.image.boxText.end(), '\n'), 3);
+  EXPECT_EQ(std::count(retry.image.boxText.begin(), retry.image.boxText.end(), '\n'), 4);
 
   EXPECT_TRUE(ComposeRetryPages(pages, {}).labels.empty());
   EXPECT_TRUE(ComposeRetryPages(pages, {{0, 3}}).image.pages.empty());
@@ -133,19 +160,23 @@ TEST(RetryPages, TheLogSaysWhatWasRetriedAndWhatTrained) {
       Glyph({"######", "######", "##..##", "##..##", "######", "######"}, 0, "O");
   const std::vector<TrainingPage> pages = JobPages({framed, ring});
   const RetryPages retry = ComposeRetryPages(pages, {{0, 0}, {0, 1}});
-  // The thick copy of 国 is box 1, the thick and thin copies of O boxes 2
-  // and 3.
-  const std::string failedO = "APPLY_BOXES: boxfile line 2/O ((20,10),(27,16)): FAILURE! x\n"
-                              "APPLY_BOXES: boxfile line 3/O ((37,10),(42,16)): FAILURE! x\n";
+  // The thick and opened copies of 国 are boxes 1 and 2, the thick and thin
+  // copies of O boxes 3 and 4.
+  const std::string failedO = "APPLY_BOXES: boxfile line 3/O ((37,10),(44,16)): FAILURE! x\n"
+                              "APPLY_BOXES: boxfile line 4/O ((54,10),(59,16)): FAILURE! x\n";
   EXPECT_EQ(RetriedLabelsTrained(retry, failedO, true),
             std::vector<std::string>{Utf8ToSystem("国")});
   EXPECT_EQ(RetriedLabelsTrained(retry, "", false), std::vector<std::string>{});
   EXPECT_EQ(RetryLine(retry, 1),
             "重试：训练工具未能匹配 2 个字符的字形，已用加粗一像素的副本"
-            "（其中 1 个另加变细一像素的副本）再训练一次，其中 1 个训练成功。");
+            "（其中 1 个另加变细一像素的副本，1 个另加外框断开一处的副本）再训练一次，"
+            "其中 1 个训练成功。");
   const RetryPages one = ComposeRetryPages(pages, {{0, 0}});
   EXPECT_EQ(RetryLine(one, 0), "重试：训练工具未能匹配 1 个字符的字形，已用加粗一像素的副本"
-                               "再训练一次，其中 0 个训练成功。");
+                               "（其中 1 个另加外框断开一处的副本）再训练一次，其中 0 个训练成功。");
+  const RetryPages ringOnly = ComposeRetryPages(pages, {{0, 1}});
+  EXPECT_EQ(RetryLine(ringOnly, 1), "重试：训练工具未能匹配 1 个字符的字形，已用加粗一像素的副本"
+                                    "（其中 1 个另加变细一像素的副本）再训练一次，其中 1 个训练成功。");
 }
 
 } // namespace

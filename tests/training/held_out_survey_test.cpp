@@ -181,7 +181,10 @@ TEST(HeldOutSurvey, Print) {
           text += ' ';
         text += QString::fromStdU32String(order.substr(i, 1));
       }
-      const QImage image = Draw(text, font, pixelSize);
+      QFont lineFont = font;
+      if (const char *spacing = std::getenv("GW_CER_SPACING"))
+        lineFont.setLetterSpacing(QFont::AbsoluteSpacing, std::atof(spacing));
+      const QImage image = Draw(text, lineFont, pixelSize);
       // GW_CER_KEEP=dir keeps the model and the lines for trying settings.
       if (const char *keep = std::getenv("GW_CER_KEEP")) {
         const std::string stem = std::string(keep) + "/" + fs::path(file).stem().string() + "-" +
