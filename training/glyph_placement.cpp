@@ -154,7 +154,9 @@ void BalanceXHeightTops(std::vector<TrainGlyph> &glyphs) {
   if (xTops.empty() || xTops.size() >= capitals)
     return;
   std::vector<TrainGlyph> copies;
-  const std::size_t extra = capitals - xTops.size();
+  // A few x-height samples among thousands of digits would otherwise be
+  // copied thousands of times; eight copies each already make the mode.
+  const std::size_t extra = std::min(capitals - xTops.size(), xTops.size() * 8);
   for (std::size_t i = 0; i < extra; ++i)
     copies.push_back(glyphs[xTops[i % xTops.size()]]);
   // Spread evenly, so that every page gets its share.

@@ -55,7 +55,8 @@ bool HasXHeightTop(const std::string &label);
 // found is the cap height, and every glyph is learned scaled 1.4 times too
 // small against the lines it will read. Adds copies of the samples whose top
 // is on the x-height, spread through the order, until they are as many as
-// the capitals and digits. A library without x-height letters is unchanged.
+// the capitals and digits (at most eight copies of each sample). A library
+// without x-height letters is unchanged.
 void BalanceXHeightTops(std::vector<TrainGlyph> &glyphs);
 
 // Sets every glyph's `bottom` and puts the glyphs in a fixed mixed order, so

@@ -161,10 +161,9 @@ std::string SelfCheckLine(const SelfCheckResult &result) {
       mismatches.push_back(mismatch);
   if (mismatches.empty())
     return line + "。";
-  line += mismatches.size() > kListed
-              ? "；识别错误 " + std::to_string(mismatches.size()) + " 处，前 " +
-                    std::to_string(kListed) + " 处："
-              : "；识别错误：";
+  line += mismatches.size() > kListed ? "；识别错误 " + std::to_string(mismatches.size()) +
+                                            " 处，前 " + std::to_string(kListed) + " 处："
+                                      : "；识别错误：";
   for (std::size_t i = 0; i < mismatches.size() && i < kListed; ++i) {
     const SelfCheckMismatch &mismatch = mismatches[i];
     // Corner brackets keep a quote or a dot readable as what it is.

@@ -79,18 +79,17 @@ TEST(GlyphRetryCopies, AThinnerCopyOnlyWhereStrokesAreTwoPixelsAndNothingBreaks)
 TEST(GlyphRetryCopies, AnOpenedCopyCutsAFrameThroughOneEdge) {
   const std::optional<TrainGlyph> opened = OpenedGlyph(Glyph(kFramedBar, -1, "K"));
   ASSERT_TRUE(opened);
-  EXPECT_EQ(Rows(*opened), (std::vector<std::string>{"#######", "#.....#", "#.###.#", "#.....#",
-                                                      "###.###"}));
+  EXPECT_EQ(Rows(*opened),
+            (std::vector<std::string>{"#######", "#.....#", "#.###.#", "#.....#", "###.###"}));
   EXPECT_EQ(opened->label, "K");
   EXPECT_EQ(opened->bottom, -1);
 
-  const std::optional<TrainGlyph> top = OpenedGlyph(
-      Glyph({"#########", "#.......#", "#..###..#", "#.......#", "#########", "#########",
-             "#########"}));
+  const std::optional<TrainGlyph> top = OpenedGlyph(Glyph(
+      {"#########", "#.......#", "#..###..#", "#.......#", "#########", "#########", "#########"}));
   ASSERT_TRUE(top);
-  EXPECT_EQ(Rows(*top), (std::vector<std::string>{"####.####", "#.......#", "#..###..#",
-                                                  "#.......#", "#########", "#########",
-                                                  "#########"}));
+  EXPECT_EQ(Rows(*top),
+            (std::vector<std::string>{"####.####", "#.......#", "#..###..#", "#.......#",
+                                      "#########", "#########", "#########"}));
   // A frame open already, a shape that encloses little of its box, and a
   // frame whose edges are too thick to cut are left alone.
   EXPECT_FALSE(OpenedGlyph(Glyph({"#######", "#.....#", "#.###.#", "#.....#", "###.###"})));
@@ -172,11 +171,13 @@ TEST(RetryPages, TheLogSaysWhatWasRetriedAndWhatTrained) {
             "（其中 1 个另加变细一像素的副本，1 个另加外框断开一处的副本）再训练一次，"
             "其中 1 个训练成功。");
   const RetryPages one = ComposeRetryPages(pages, {{0, 0}});
-  EXPECT_EQ(RetryLine(one, 0), "重试：训练工具未能匹配 1 个字符的字形，已用加粗一像素的副本"
-                               "（其中 1 个另加外框断开一处的副本）再训练一次，其中 0 个训练成功。");
+  EXPECT_EQ(RetryLine(one, 0),
+            "重试：训练工具未能匹配 1 个字符的字形，已用加粗一像素的副本"
+            "（其中 1 个另加外框断开一处的副本）再训练一次，其中 0 个训练成功。");
   const RetryPages ringOnly = ComposeRetryPages(pages, {{0, 1}});
-  EXPECT_EQ(RetryLine(ringOnly, 1), "重试：训练工具未能匹配 1 个字符的字形，已用加粗一像素的副本"
-                                    "（其中 1 个另加变细一像素的副本）再训练一次，其中 1 个训练成功。");
+  EXPECT_EQ(RetryLine(ringOnly, 1),
+            "重试：训练工具未能匹配 1 个字符的字形，已用加粗一像素的副本"
+            "（其中 1 个另加变细一像素的副本）再训练一次，其中 1 个训练成功。");
 }
 
 } // namespace

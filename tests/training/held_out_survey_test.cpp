@@ -13,9 +13,9 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
-#include <fstream>
 #include <random>
 #include <sstream>
 
@@ -95,7 +95,8 @@ std::string Read(const std::string &dir, const char *language, const QImage &ima
   std::string read = result ? result : "<no text>";
   ocFree(&result);
   releaseOcr(ocr);
-  read.erase(std::remove_if(read.begin(), read.end(), [](char c) { return std::isspace((unsigned char)c); }),
+  read.erase(std::remove_if(read.begin(), read.end(),
+                            [](char c) { return std::isspace((unsigned char)c); }),
              read.end());
   return read;
 }
@@ -198,10 +199,13 @@ TEST(HeldOutSurvey, Print) {
                       fs::copy_options::overwrite_existing);
       }
       const std::string read = Read(out, "survey", image, 0);
-      const std::string stock = Read(program.Root() + "bin/tessdata", cjk ? "chi_sim" : "eng", image, 1);
+      const std::string stock =
+          Read(program.Root() + "bin/tessdata", cjk ? "chi_sim" : "eng", image, 1);
       const std::u32string truth = order;
-      const std::size_t e = training_test::EditDistance(truth, QString::fromStdString(read).toStdU32String());
-      const std::size_t s = training_test::EditDistance(truth, QString::fromStdString(stock).toStdU32String());
+      const std::size_t e =
+          training_test::EditDistance(truth, QString::fromStdString(read).toStdU32String());
+      const std::size_t s =
+          training_test::EditDistance(truth, QString::fromStdString(stock).toStdU32String());
       errors += e;
       stockErrors += s;
       total += truth.size();

@@ -193,7 +193,8 @@ TEST(TrainingPages, TheToolsFindTheFontsXHeightOnEveryPage) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.font);
     std::string ignored;
-    std::vector<TrainGlyph> glyphs = DecodeGlyphs(FontSamples(printable, {c.pixelSize}, c.font), ignored);
+    std::vector<TrainGlyph> glyphs =
+        DecodeGlyphs(FontSamples(printable, {c.pixelSize}, c.font), ignored);
     int xHeight = 0;
     for (const TrainGlyph &glyph : glyphs)
       if (glyph.label == "x")
@@ -245,10 +246,11 @@ TEST_F(TrainJobTest, AGlyphWhoseBoxFailsIsLearnedFromItsCopies) {
     const char *characters;
     int pixelSize;
     const char *learned;
-  } cases[] = {{"国日田", 14, "训练结果：3 个字符中学会了 3 个。\n自检：3 个字符中 3 个识别正确。"},
-               {"国", 14, "训练结果：1 个字符中学会了 1 个。\n自检：1 个字符中 1 个识别正确。"},
-               // Here the thicker copy fails as well; the opened one trains.
-               {"国日田", 24, "训练结果：3 个字符中学会了 3 个。\n自检：3 个字符中 3 个识别正确。"}};
+  } cases[] = {
+      {"国日田", 14, "训练结果：3 个字符中学会了 3 个。\n自检：3 个字符中 3 个识别正确。"},
+      {"国", 14, "训练结果：1 个字符中学会了 1 个。\n自检：1 个字符中 1 个识别正确。"},
+      // Here the thicker copy fails as well; the opened one trains.
+      {"国日田", 24, "训练结果：3 个字符中学会了 3 个。\n自检：3 个字符中 3 个识别正确。"}};
   for (const auto &c : cases) {
     SCOPED_TRACE(std::string(c.characters) + " " + std::to_string(c.pixelSize));
     reporter = RecordingReporter{};
