@@ -141,6 +141,11 @@ extern "C" OcrHandle createOcr(const char *tessdataDir, const char *language, in
     auto recognizer = std::make_unique<Recognizer>();
     {
       std::lock_guard lock(initMutex());
+      // A model may carry these settings in its config component, and
+      // Tesseract keeps them process-wide: each model starts from the
+      // engine's own values and gets only what its own file sets.
+      recognizer->api.SetVariable("edges_childarea", "0.5");
+      recognizer->api.SetVariable("edges_children_count_limit", "45");
       if (recognizer->api.Init(tessdataDir, language,
                                static_cast<tesseract::OcrEngineMode>(engineMode)) != 0)
         return 0;

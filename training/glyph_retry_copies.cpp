@@ -1,43 +1,12 @@
 #include "training/glyph_retry_copies.h"
 
+#include "training/glyph_shapes.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
 namespace {
-
-bool Ink(const TrainGlyph &glyph, int x, int y) {
-  return x >= 0 && y >= 0 && x < glyph.width && y < glyph.height &&
-         glyph.pixels[std::size_t(y) * std::size_t(glyph.width) + std::size_t(x)] != 0;
-}
-
-// 8-connected pieces: a piece number from 1 for every ink cell, 0 elsewhere.
-std::vector<int> Pieces(const TrainGlyph &glyph, int &count) {
-  std::vector<int> piece(glyph.pixels.size(), 0);
-  std::vector<std::pair<int, int>> stack;
-  count = 0;
-  for (int y = 0; y < glyph.height; ++y)
-    for (int x = 0; x < glyph.width; ++x) {
-      if (!Ink(glyph, x, y) || piece[std::size_t(y) * glyph.width + x] != 0)
-        continue;
-      ++count;
-      piece[std::size_t(y) * glyph.width + x] = count;
-      stack.push_back({x, y});
-      while (!stack.empty()) {
-        const auto [cx, cy] = stack.back();
-        stack.pop_back();
-        for (int dy = -1; dy <= 1; ++dy)
-          for (int dx = -1; dx <= 1; ++dx) {
-            const int nx = cx + dx, ny = cy + dy;
-            if (!Ink(glyph, nx, ny) || piece[std::size_t(ny) * glyph.width + nx] != 0)
-              continue;
-            piece[std::size_t(ny) * glyph.width + nx] = count;
-            stack.push_back({nx, ny});
-          }
-      }
-    }
-  return piece;
-}
 
 // How thick the stroke through each ink cell is: the shorter of its
 // horizontal and vertical run of ink. Half of the ink or more in strokes of
@@ -48,10 +17,10 @@ bool StrokesAtLeastTwoWide(const TrainGlyph &glyph) {
     std::vector<int> length(glyph.pixels.size(), 0);
     for (int y = 0; y < glyph.height; ++y)
       for (int x = 0; x < glyph.width; ++x) {
-        if (!Ink(glyph, x, y) || Ink(glyph, x - dx, y - dy))
+        if (!HasInk(glyph, x, y) || HasInk(glyph, x - dx, y - dy))
           continue; // not the start of a run
         int n = 0;
-        while (Ink(glyph, x + n * dx, y + n * dy))
+        while (HasInk(glyph, x + n * dx, y + n * dy))
           ++n;
         for (int i = 0; i < n; ++i)
           length[std::size_t(y + i * dy) * glyph.width + std::size_t(x + i * dx)] = n;
@@ -73,7 +42,7 @@ TrainGlyph Cropped(const TrainGlyph &glyph) {
   int left = glyph.width, right = -1, top = glyph.height, bottom = -1;
   for (int y = 0; y < glyph.height; ++y)
     for (int x = 0; x < glyph.width; ++x)
-      if (Ink(glyph, x, y)) {
+      if (HasInk(glyph, x, y)) {
         left = std::min(left, x);
         right = std::max(right, x);
         top = std::min(top, y);
@@ -88,41 +57,8 @@ TrainGlyph Cropped(const TrainGlyph &glyph) {
   cropped.bottom = glyph.bottom + (glyph.height - 1 - bottom);
   for (int y = top; y <= bottom; ++y)
     for (int x = left; x <= right; ++x)
-      cropped.pixels.push_back(Ink(glyph, x, y) ? 1 : 0);
+      cropped.pixels.push_back(HasInk(glyph, x, y) ? 1 : 0);
   return cropped;
-}
-
-// Background cells reached from outside the box, 4-connected: the rest of
-// the background lies in holes.
-std::vector<std::uint8_t> Outside(const TrainGlyph &glyph) {
-  std::vector<std::uint8_t> outside(glyph.pixels.size(), 0);
-  std::vector<std::pair<int, int>> stack;
-  const auto visit = [&](int x, int y) {
-    if (x < 0 || y < 0 || x >= glyph.width || y >= glyph.height || Ink(glyph, x, y))
-      return;
-    std::uint8_t &cell = outside[std::size_t(y) * glyph.width + x];
-    if (cell == 0) {
-      cell = 1;
-      stack.push_back({x, y});
-    }
-  };
-  for (int x = 0; x < glyph.width; ++x) {
-    visit(x, 0);
-    visit(x, glyph.height - 1);
-  }
-  for (int y = 0; y < glyph.height; ++y) {
-    visit(0, y);
-    visit(glyph.width - 1, y);
-  }
-  while (!stack.empty()) {
-    const auto [x, y] = stack.back();
-    stack.pop_back();
-    visit(x - 1, y);
-    visit(x + 1, y);
-    visit(x, y - 1);
-    visit(x, y + 1);
-  }
-  return outside;
 }
 
 } // namespace
@@ -130,7 +66,7 @@ std::vector<std::uint8_t> Outside(const TrainGlyph &glyph) {
 std::optional<TrainGlyph> OpenedGlyph(const TrainGlyph &glyph) {
   if (glyph.width < 3 || glyph.height < 3)
     return std::nullopt;
-  const std::vector<std::uint8_t> outside = Outside(glyph);
+  const std::vector<std::uint8_t> outside = OutsideBackground(glyph);
   const std::size_t enclosed =
       std::size_t(std::count(outside.begin(), outside.end(), std::uint8_t(0)));
   // The tools call an outline a frame from 0.875 of its box (0.9 when
@@ -138,7 +74,7 @@ std::optional<TrainGlyph> OpenedGlyph(const TrainGlyph &glyph) {
   if (enclosed * 20 < glyph.pixels.size() * 17)
     return std::nullopt;
   const auto hole = [&](int x, int y) {
-    return !Ink(glyph, x, y) && outside[std::size_t(y) * glyph.width + x] == 0;
+    return !HasInk(glyph, x, y) && outside[std::size_t(y) * glyph.width + x] == 0;
   };
   // Columns from the middle outwards; the edge's stroke must be at most a
   // quarter of the glyph's height thick, so the cut stays a cut.
@@ -150,7 +86,7 @@ std::optional<TrainGlyph> OpenedGlyph(const TrainGlyph &glyph) {
           continue;
         const int start = step < 0 ? glyph.height - 1 : 0;
         int y = start;
-        while (y >= 0 && y < glyph.height && Ink(glyph, x, y))
+        while (y >= 0 && y < glyph.height && HasInk(glyph, x, y))
           y += step;
         const int run = (y - start) * step;
         if (run == 0 || run > std::max(1, glyph.height / 4) || y < 0 || y >= glyph.height ||
@@ -186,7 +122,8 @@ TrainGlyph ThickenedGlyph(const TrainGlyph &glyph) {
   thick.pixels.assign(std::size_t(thick.width) * std::size_t(thick.height), 0);
   for (int y = 0; y < glyph.height; ++y)
     for (int x = 0; x < thick.width; ++x)
-      thick.pixels[std::size_t(y) * thick.width + x] = Ink(glyph, x, y) || Ink(glyph, x - 1, y);
+      thick.pixels[std::size_t(y) * thick.width + x] =
+          HasInk(glyph, x, y) || HasInk(glyph, x - 1, y);
   return thick;
 }
 
@@ -196,12 +133,13 @@ std::optional<TrainGlyph> ThinnedGlyph(const TrainGlyph &glyph) {
   TrainGlyph thin = glyph;
   for (int y = 0; y < glyph.height; ++y)
     for (int x = 0; x < glyph.width; ++x)
-      thin.pixels[std::size_t(y) * glyph.width + x] = Ink(glyph, x, y) && Ink(glyph, x + 1, y);
+      thin.pixels[std::size_t(y) * glyph.width + x] =
+          HasInk(glyph, x, y) && HasInk(glyph, x + 1, y);
   // Every piece of the glyph must keep exactly one piece of the copy: no
   // piece erased, none broken.
   int pieces = 0, thinPieces = 0;
-  const std::vector<int> piece = Pieces(glyph, pieces);
-  const std::vector<int> thinPiece = Pieces(thin, thinPieces);
+  const std::vector<int> piece = InkPieces(glyph, pieces);
+  const std::vector<int> thinPiece = InkPieces(thin, thinPieces);
   if (thinPieces != pieces)
     return std::nullopt;
   std::vector<int> kept(std::size_t(pieces) + 1, 0);

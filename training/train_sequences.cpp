@@ -7,7 +7,9 @@
 
 #include "app/text_codec.h"
 #include "app/work_paths.h"
+#include "training/glyph_retry_copies.h"
 #include "training/job_cancel.h"
+#include "training/kept_frames.h"
 #include "training/learned_glyphs.h"
 #include "training/retry_pages.h"
 #include "training/self_check.h"
@@ -112,6 +114,15 @@ std::string RetryFailedBoxes(const std::vector<TrainingPage> &pages, std::string
   if (trained)
     trFiles.push_back("tmp/tmp.font.exp1.tr");
   return RetryLine(retry, RetriedLabelsTrained(retry, retryOutput, trained).size());
+}
+
+// The glyphs as the pages show them.
+std::vector<TrainGlyph> PlacedGlyphs(const std::vector<TrainingPage> &pages) {
+  std::vector<TrainGlyph> glyphs;
+  for (const TrainingPage &page : pages)
+    for (const PageGlyph &placed : page.glyphs)
+      glyphs.push_back(CutOutGlyph(page, placed));
+  return glyphs;
 }
 
 } // namespace
@@ -236,6 +247,15 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
       !WriteVerticalRanges(TmpFilePath("tmp.unicharset"), VerticalRanges(*pages)))
     AppendLogLine(jobLog, "无法写入字符的高度范围；模型仍可使用，但大小写相近的字符可能混淆。");
 
+  // Glyphs Tesseract would drop as frames (国 四 图) need a setting the
+  // model carries; combine_tessdata takes tmp.config with the rest.
+  std::string framesLine;
+  if (pages)
+    if (const std::optional<KeptFrames> frames = FramesToKeep(PlacedGlyphs(*pages)))
+      framesLine = WriteWholeFile(TmpFilePath("tmp.config"), KeptFramesConfig(*frames))
+                       ? KeptFramesLine(*frames)
+                       : "无法写入识别设置；国、四 这类带外框的字可能被读成「口」。";
+
   Run("cntraining", trFiles, jobLog, run);
   if (Cancelled(run))
     return kTrainCancelled;
@@ -249,6 +269,8 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
     return kTrainNoTrainedData;
   if (pages) {
     AppendLogLine(jobLog, summary());
+    if (!framesLine.empty())
+      AppendLogLine(jobLog, framesLine);
     AppendAndReport(jobLog, SelfCheckLine(SelfCheck(*pages, kLegacyEngine, run)), run);
     if (Cancelled(run))
       return kTrainCancelled;

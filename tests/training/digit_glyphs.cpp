@@ -78,9 +78,9 @@ SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSize
   return samples;
 }
 
-TextMask RenderLine(const std::string &text, int pixelSize) {
+TextMask RenderLine(const std::string &text, int pixelSize, const char *fontFile) {
   const QImage image =
-      Draw(QString::fromStdString(text), pixelSize, pixelSize * int(text.size() + 2));
+      Draw(QString::fromStdString(text), pixelSize, pixelSize * int(text.size() + 2), fontFile);
   TextMask mask;
   mask.width = image.width();
   mask.height = image.height();

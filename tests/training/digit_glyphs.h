@@ -22,6 +22,6 @@ struct TextMask {
   int height = 0;
   std::vector<unsigned char> pixels;
 };
-TextMask RenderLine(const std::string &text, int pixelSize);
+TextMask RenderLine(const std::string &text, int pixelSize, const char *fontFile = kDejaVuSans);
 
 } // namespace training_test

@@ -1,6 +1,7 @@
 // A survey of what a trained model reads, for tuning the training pages:
 //   GW_CER="font file:pixel size:set[;...]" training_tests --gtest_filter='HeldOutSurvey.*'
-// set is "ascii" (printable ASCII) or "cjk" (100 common Chinese characters);
+// set is "ascii" (printable ASCII), "alnum" (its letters and digits), "cjk"
+// (100 common Chinese characters) or "frames" (Chinese characters in frames);
 // a fourth field "bw" draws without antialiasing.
 // One antialiased sample per character, thresholded at half coverage the way
 // a screen's text comes out of the binarizer; four held-out lines of the same
@@ -124,9 +125,11 @@ TEST(HeldOutSurvey, Print) {
     std::getline(fields, set, ':');
     std::getline(fields, look, ':');
     const int pixelSize = std::stoi(size);
-    const bool cjk = set == "cjk";
+    const bool cjk = set == "cjk" || set == "frames";
     QString characters;
-    if (cjk)
+    if (set == "frames") // characters whose frame holds a part of its own
+      characters = QString::fromUtf8("四回因图困团园围国日田目中口品器");
+    else if (cjk)
       characters = QString::fromUtf8(kCommonChinese).left(100);
     else
       for (char c = '!'; c <= '~'; ++c)
