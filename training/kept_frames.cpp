@@ -17,10 +17,13 @@ constexpr double kLowestChildArea = 0.05;
 // threshold a little thinner or thicker; a part that fills a little more
 // than half its box may fall under the engine's limit on the screen.
 constexpr double kFlaggedFill = 0.65;
-constexpr double kMargin = 0.7;
+constexpr double kMargin = 0.5;
 constexpr int kChildrenPerGrandchild = 10; // Tesseract's edges_children_per_grandchild
 constexpr int kEngineChildrenLimit = 45;   // and edges_children_count_limit
 constexpr int kHighestChildrenLimit = 2000;
+// A glyph that counts more than this comes near the engine's limit once the
+// screen breaks a stroke more than the sample shows.
+constexpr int kFlaggedChildren = 30;
 constexpr std::size_t kNamed = 8;
 constexpr std::pair<int, int> kSteps[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
 
@@ -188,22 +191,23 @@ std::optional<FrameSettings> SettingsToKeep(const TrainGlyph &glyph) {
   // the engine follows the edge there; both ways are looked at.
   for (const bool cornersJoin : {true, false}) {
     const std::vector<Outline> outlines = Outlines(glyph, cornersJoin);
-    if (Kept(outlines, kFlaggedFill, kEngineChildrenLimit))
+    if (Kept(outlines, kFlaggedFill, kFlaggedChildren))
       continue;
     FrameSettings settings;
-    // Well under the sparsest part: the same glyph on the screen, drawn at
-    // another fraction of a pixel, comes out sparser by as much as a fifth.
+    // Half the sparsest part: the same glyph on the screen, drawn at another
+    // fraction of a pixel, comes out with thin diagonal strokes much sparser.
     const std::optional<double> sparsest = SparsestHeld(outlines);
     if (sparsest && *sparsest < kFlaggedFill)
       settings.childArea =
           std::min(kEngineChildArea,
                    std::max(kLowestChildArea, std::floor(*sparsest * kMargin * 100.0) / 100.0));
-    while (settings.childrenLimit < kHighestChildrenLimit &&
-           !Kept(outlines, settings.childArea, settings.childrenLimit))
-      settings.childrenLimit += 5;
-    // And room for a few more pieces than the sample shows.
-    if (settings.childrenLimit > kEngineChildrenLimit)
-      settings.childrenLimit += settings.childrenLimit / 2;
+    int limit = kEngineChildrenLimit;
+    while (limit < kHighestChildrenLimit && !Kept(outlines, settings.childArea, limit))
+      limit += 5;
+    // Every piece more inside a hole counts ten: a screen's rendering that
+    // breaks a stroke or two more than the sample needs room.
+    if (!Kept(outlines, settings.childArea, kFlaggedChildren))
+      settings.childrenLimit = limit * 3;
     if (!needed)
       needed = settings;
     needed->childArea = std::min(needed->childArea, settings.childArea);

@@ -5,8 +5,9 @@
 // 0.5). Chinese characters whose frame holds strokes of their own (国 四 图
 // 因 团) are such outlines, and the legacy engine then reads them as 口. A
 // model whose glyphs include such frames carries, in its config component, a
-// threshold just under the sparsest part its own glyphs hold, so Tesseract
-// keeps them; the setting travels with the .traineddata file.
+// threshold well under the sparsest part its own glyphs hold (and a higher
+// limit on pieces, below), so Tesseract keeps them; the settings travel with
+// the .traineddata file.
 #include <optional>
 #include <string>
 #include <vector>

@@ -35,7 +35,7 @@ const std::vector<std::string> kFramedDots = {
 TEST(KeptFrames, EachGlyphGetsWhatTheEngineNeedsToKeepIt) {
   const std::optional<FrameSettings> cross = SettingsToKeep(Glyph(kFramedCross));
   ASSERT_TRUE(cross);
-  EXPECT_DOUBLE_EQ(cross->childArea, 0.25); // 9/25 = 0.36, less three tenths
+  EXPECT_DOUBLE_EQ(cross->childArea, 0.18); // half of 9/25
   EXPECT_EQ(cross->childrenLimit, 45);
 
   const std::optional<FrameSettings> dots = SettingsToKeep(Glyph(kFramedDots));
@@ -62,15 +62,15 @@ TEST(KeptFrames, TheModelCarriesTheLowestAreaAndTheHighestLimitAndSaysSo) {
       FramesToKeep({Glyph(kFramedCross, Utf8ToSystem("国")), Glyph(kFramedDots, Utf8ToSystem("图")),
                     Glyph(kFramedCross, Utf8ToSystem("国")), Glyph({"###", "#.#", "###"}, "o")});
   ASSERT_TRUE(kept);
-  EXPECT_DOUBLE_EQ(kept->settings.childArea, 0.25);
+  EXPECT_DOUBLE_EQ(kept->settings.childArea, 0.18);
   EXPECT_EQ(kept->labels, (std::vector<std::string>{Utf8ToSystem("国"), Utf8ToSystem("图")}));
   const std::string limit = std::to_string(kept->settings.childrenLimit);
   EXPECT_EQ(KeptFramesConfig(*kept),
-            "edges_childarea 0.25\nedges_children_count_limit " + limit + "\n");
+            "edges_childarea 0.18\nedges_children_count_limit " + limit + "\n");
   EXPECT_EQ(
       KeptFramesLine(*kept),
       "识别设置：国 图 的外框里另有笔画，Tesseract 默认会把这样的外框当作边框丢弃，读成「口」；"
-      "模型已带上设置（edges_childarea 0.25，edges_children_count_limit " +
+      "模型已带上设置（edges_childarea 0.18，edges_children_count_limit " +
           limit + "），读取时保留它们。");
 
   // Only what differs from the engine's own values.
