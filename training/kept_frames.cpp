@@ -25,6 +25,8 @@ constexpr int kHighestChildrenLimit = 2000;
 // screen breaks a stroke more than the sample shows.
 constexpr int kFlaggedChildren = 30;
 constexpr std::size_t kNamed = 8;
+constexpr int kLargestSide = 256;
+constexpr std::size_t kMostOutlines = 64;
 constexpr std::pair<int, int> kSteps[] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
 
 // One outline of the glyph: a piece of ink (its outer edge) or a hole (the
@@ -79,10 +81,14 @@ void Enclose(const TrainGlyph &glyph, Outline &outline) {
       }
 }
 
-std::vector<Outline> Outlines(const TrainGlyph &glyph, bool cornersJoin) {
+// Nothing past kMostOutlines: the engine would take such a glyph apart or
+// drop it anyway, and enclosing each outline costs the glyph's area.
+std::optional<std::vector<Outline>> Outlines(const TrainGlyph &glyph, bool cornersJoin) {
   int pieces = 0;
   const std::vector<int> piece = InkPieces(glyph, pieces, cornersJoin);
   const std::vector<std::uint8_t> outside = OutsideBackground(glyph);
+  if (std::size_t(pieces) > kMostOutlines)
+    return std::nullopt;
   std::vector<Outline> outlines(static_cast<std::size_t>(pieces));
   for (std::size_t i = 0; i < piece.size(); ++i)
     if (piece[i] != 0)
@@ -112,6 +118,8 @@ std::vector<Outline> Outlines(const TrainGlyph &glyph, bool cornersJoin) {
       }
     }
     outlines.push_back(std::move(hole));
+    if (outlines.size() > kMostOutlines)
+      return std::nullopt;
   }
   for (Outline &outline : outlines)
     Enclose(glyph, outline);
@@ -183,16 +191,20 @@ std::optional<double> SparsestHeld(const std::vector<Outline> &outlines) {
 } // namespace
 
 std::optional<FrameSettings> SettingsToKeep(const TrainGlyph &glyph) {
-  if (glyph.width < 3 || glyph.height < 3 ||
+  // Screen glyphs are far smaller; a larger sample or one of many pieces is
+  // a picture, not a character, and is not worth the time and memory.
+  if (glyph.width < 3 || glyph.height < 3 || glyph.width > kLargestSide ||
+      glyph.height > kLargestSide ||
       glyph.pixels.size() != std::size_t(glyph.width) * std::size_t(glyph.height))
     return std::nullopt;
   std::optional<FrameSettings> needed;
   // Ink touching only at a corner is one outline or two depending on how
   // the engine follows the edge there; both ways are looked at.
   for (const bool cornersJoin : {true, false}) {
-    const std::vector<Outline> outlines = Outlines(glyph, cornersJoin);
-    if (Kept(outlines, kFlaggedFill, kFlaggedChildren))
+    const std::optional<std::vector<Outline>> found = Outlines(glyph, cornersJoin);
+    if (!found || Kept(*found, kFlaggedFill, kFlaggedChildren))
       continue;
+    const std::vector<Outline> &outlines = *found;
     FrameSettings settings;
     // Half the sparsest part: the same glyph on the screen, drawn at another
     // fraction of a pixel, comes out with thin diagonal strokes much sparser.
@@ -201,9 +213,16 @@ std::optional<FrameSettings> SettingsToKeep(const TrainGlyph &glyph) {
       settings.childArea =
           std::min(kEngineChildArea,
                    std::max(kLowestChildArea, std::floor(*sparsest * kMargin * 100.0) / 100.0));
-    int limit = kEngineChildrenLimit;
-    while (limit < kHighestChildrenLimit && !Kept(outlines, settings.childArea, limit))
-      limit += 5;
+    // The lowest limit that keeps it; more room never drops it again.
+    int low = kEngineChildrenLimit, high = kHighestChildrenLimit;
+    while (low < high) {
+      const int middle = low + (high - low) / 2;
+      if (Kept(outlines, settings.childArea, middle))
+        high = middle;
+      else
+        low = middle + 1;
+    }
+    const int limit = low;
     // Every piece more inside a hole counts ten: a screen's rendering that
     // breaks a stroke or two more than the sample needs room.
     if (!Kept(outlines, settings.childArea, kFlaggedChildren))

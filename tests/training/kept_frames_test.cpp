@@ -55,6 +55,32 @@ TEST(KeptFrames, EachGlyphGetsWhatTheEngineNeedsToKeepIt) {
     EXPECT_FALSE(SettingsToKeep(Glyph(rows))) << rows[0];
 }
 
+// A frame around a field of dots (a picture, more than 64 outlines) and a
+// sample larger than any screen glyph are not looked at.
+TEST(KeptFrames, PicturesAreLeftAlone) {
+  std::vector<std::string> field(21, std::string(21, '.'));
+  for (int i = 0; i < 21; ++i)
+    field[0][i] = field[20][i] = field[i][0] = field[i][20] = '#';
+  for (int y = 2; y < 20; y += 2)
+    for (int x = 2; x < 20; x += 2)
+      field[y][x] = '#';
+  EXPECT_FALSE(SettingsToKeep(Glyph(field)));
+  // The framed cross scaled up keeps its proportions: at 252 pixels it is
+  // looked at, at 270 it is not.
+  const auto scaled = [](int factor) {
+    std::vector<std::string> rows;
+    for (const std::string &row : kFramedCross) {
+      std::string wide;
+      for (char c : row)
+        wide += std::string(std::size_t(factor), c);
+      rows.insert(rows.end(), std::size_t(factor), wide);
+    }
+    return Glyph(rows);
+  };
+  EXPECT_TRUE(SettingsToKeep(scaled(28)));
+  EXPECT_FALSE(SettingsToKeep(scaled(30)));
+}
+
 TEST(KeptFrames, TheModelCarriesTheLowestAreaAndTheHighestLimitAndSaysSo) {
   EXPECT_FALSE(FramesToKeep({Glyph({"#####", "#...#", "#####"}, "O")}));
 
