@@ -9,6 +9,11 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
+# New build directories get Ninja: it keeps both cores busy across targets
+# where Make leaves one idle. A directory made before keeps its generator.
+if [ -z "${CMAKE_GENERATOR:-}" ] && command -v ninja >/dev/null; then
+  export CMAKE_GENERATOR=Ninja
+fi
 "$root/scripts/build.sh"
 build="${GLYPHWRIGHT_BUILD_DIR:-$root/build}"
 asan_build="${GLYPHWRIGHT_ASAN_BUILD_DIR:-$root/build-asan}"
