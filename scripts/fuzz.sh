@@ -17,8 +17,16 @@ if [ ${#targets[@]} -eq 0 ]; then
   targets=(fuzz_dot_matrix fuzz_sample_text fuzz_settings_file fuzz_glyph_boxes fuzz_image_load)
 fi
 
+# New build directories get Ninja, as in scripts/build.sh.
+if [ -z "${CMAKE_GENERATOR:-}" ] && command -v ninja >/dev/null; then
+  export CMAKE_GENERATOR=Ninja
+fi
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j"$(nproc)" -- --no-print-directory >/dev/null
+# Quiet unless it fails; Ninja prints the compiler's errors on stdout.
+if ! cmake --build "$build" -j"$(nproc)" >"$build/build.log" 2>&1; then
+  cat "$build/build.log" >&2
+  exit 1
+fi
 
 declare -A dictionary=(
   [fuzz_sample_text]=json.dict

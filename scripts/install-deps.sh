@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ninja-build
   qt6-base-dev                      # the window
   qt6-translations-l10n             # Qt's own dialogs and buttons in Chinese
   libopencv-core-dev libopencv-imgproc-dev  # thresholds, components

@@ -9,6 +9,11 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-deps.sh"
+# New build directories get Ninja: it keeps both cores busy across targets
+# where Make leaves one idle. A directory made before keeps its generator.
+if [ -z "${CMAKE_GENERATOR:-}" ] && command -v ninja >/dev/null; then
+  export CMAKE_GENERATOR=Ninja
+fi
 "$root/scripts/build.sh"
 build="${GLYPHWRIGHT_BUILD_DIR:-$root/build}"
 asan_build="${GLYPHWRIGHT_ASAN_BUILD_DIR:-$root/build-asan}"
@@ -33,8 +38,10 @@ export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:detect_stack_use_after_retur
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 # -O1 keeps the reports exact and the run short; benchmarks are not built.
+# -g1 keeps the file and line of every frame in a report but leaves out the
+# types and locals, which a fifth of the compile time went into.
 if cmake -S "$root" -B "$asan_build" -DGLYPHWRIGHT_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
-  "-DCMAKE_C_FLAGS_DEBUG=-O1 -g" "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g" >/dev/null &&
+  "-DCMAKE_C_FLAGS_DEBUG=-O1 -g1" "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" >/dev/null &&
   cmake --build "$asan_build" -j"$(nproc)"; then
   run_suite "$asan_build" || failed+=("the sanitized test suite")
 else
