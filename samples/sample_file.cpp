@@ -114,6 +114,22 @@ std::string_view BoundStringLiterals(std::string_view text, std::string &storage
   return storage;
 }
 
+// The length of `text` as the writer quotes it, quotes left out: the
+// quote, the backslash and \b \f \n \r \t take two bytes, other control
+// bytes six (\u00XX).
+std::size_t WrittenLength(std::string_view text) {
+  std::size_t length = text.size();
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == '"' || byte == '\\' || byte == '\b' || byte == '\f' || byte == '\n' ||
+        byte == '\r' || byte == '\t')
+      length += 1;
+    else if (byte < 0x20)
+      length += 5;
+  }
+  return length;
+}
+
 } // namespace
 
 SampleParseResult ParseSampleText(std::string_view fileText, SampleStore &store) {
@@ -141,7 +157,12 @@ SampleParseResult ParseSampleText(std::string_view fileText, SampleStore &store)
         desc = StringMember(element, "desc");
         name = StringMember(element, "name");
       }
-      if (!desc || !name || name->size() > kMaxLabelInFile) {
+      // The reader takes raw control bytes that the writer escapes, six
+      // bytes for one: an element whose written form would pass the limit
+      // would be lost at the next reload, so it is skipped now, where the
+      // load keeps a copy of the file.
+      if (!desc || !name || WrittenLength(*name) > kMaxLabelInFile ||
+          WrittenLength(*desc) > kMaxDataStringInFile) {
         ++result.skipped;
         continue;
       }

@@ -6,9 +6,9 @@
 #include "tests/support/temp_dir.h"
 
 #include <algorithm>
-#include <random>
 #include <gtest/gtest.h>
 #include <json/value.h>
+#include <random>
 
 namespace {
 
@@ -239,6 +239,16 @@ TEST(SampleFileParse, OverLongStringsSkipTheirElementUnread) {
        true,
        1,
        {{"b", "B"}}},
+      {"a label of raw control bytes that the writer would escape past the limit",
+       "[" + element("a", std::string(kMaxLabelInFile / 6 + 1, '\x02')) + "," + goodB + "]",
+       true,
+       1,
+       {{"b", "B"}}},
+      {"a label of raw control bytes that still fits escaped",
+       "[" + element("a", std::string(kMaxLabelInFile / 6, '\x02')) + "]",
+       true,
+       0,
+       {{"a", std::string(kMaxLabelInFile / 6, '\x02')}}},
       {"a data string one byte too long",
        "[" + element(longData, "L") + "," + goodB + "]",
        true,
