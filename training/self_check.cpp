@@ -2,11 +2,12 @@
 
 #include <json/json.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "app/text_codec.h"
 #include "app/work_paths.h"
@@ -154,10 +155,9 @@ std::string SelfCheckLine(const SelfCheckResult &result) {
   // A sample can stand on the pages more than once; the same misreading is
   // told once.
   std::vector<SelfCheckMismatch> mismatches;
+  std::set<std::pair<std::string, std::string>> told;
   for (const SelfCheckMismatch &mismatch : result.mismatches)
-    if (std::none_of(mismatches.begin(), mismatches.end(), [&mismatch](const auto &listed) {
-          return listed.label == mismatch.label && listed.read == mismatch.read;
-        }))
+    if (told.emplace(mismatch.label, mismatch.read).second)
       mismatches.push_back(mismatch);
   if (mismatches.empty())
     return line + "。";

@@ -13,9 +13,8 @@
 #include "workspace/pixel_rect.h"
 
 namespace training_test {
-namespace {
 
-QFont FontOf(const char *fontFile, int pixelSize) {
+QFont FontOf(const char *fontFile, int pixelSize, bool antialiased) {
   // Core tests have no application object; fonts need one.
   static int argc = 1;
   static char name[] = "training_test";
@@ -32,9 +31,12 @@ QFont FontOf(const char *fontFile, int pixelSize) {
   }
   QFont font(family->second);
   font.setPixelSize(pixelSize);
-  font.setStyleStrategy(QFont::NoAntialias);
+  if (!antialiased)
+    font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
+
+namespace {
 
 QImage Draw(const QString &text, int pixelSize, int width, const char *fontFile = kDejaVuSans) {
   QImage image(width, pixelSize * 2, QImage::Format_Grayscale8);

@@ -2,6 +2,7 @@
 // Glyphs drawn from a real font (DejaVu Sans unless named) with Qt, the way
 // a user's samples come from a screen: ink pixels cut out tightly and encoded
 // as dot-matrix strings, and whole lines of text to recognise.
+#include <QFont>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,10 @@
 namespace training_test {
 
 inline constexpr char kDejaVuSans[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+// The font in `fontFile` at `pixelSize`, drawn one bit a pixel unless
+// `antialiased`; makes the offscreen application fonts need.
+QFont FontOf(const char *fontFile, int pixelSize, bool antialiased = false);
 
 // One sample per character of `text` (UTF-8) at each pixel size, drawn from
 // `fontFile`, labelled with the character in the system code page.

@@ -8,8 +8,6 @@
 // characters in other orders; the mean character error rate, spaces ignored,
 // beside what the stock eng / chi_sim data read on the same lines.
 #include <QFont>
-#include <QFontDatabase>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
@@ -21,6 +19,7 @@
 #include <sstream>
 
 #include "app/text_codec.h"
+#include "digit_glyphs.h"
 #include "edit_distance.h"
 #include "engine/morvexa.h"
 #include "program_dir.h"
@@ -40,20 +39,6 @@ const char kCommonChinese[] =
     "新线内数正心反你明看原又么利比或但质气第向道命此变条只没结解问意建月公无系军很情者最立代想已"
     "通并提直题党程展五果料象员革位入常文总次品式活设及管特件长求老头基资边流路级少图山统接知较将"
     "组见计别她手角期根论运农指几九区强放决西被干做必战先回则任取据处理世车";
-
-QFont Font(const std::string &file, int pixelSize, bool antialiased) {
-  static std::map<std::string, QString> families;
-  auto family = families.find(file);
-  if (family == families.end()) {
-    const int id = QFontDatabase::addApplicationFont(QString::fromStdString(file));
-    family = families.emplace(file, QFontDatabase::applicationFontFamilies(id).value(0)).first;
-  }
-  QFont font(family->second);
-  font.setPixelSize(pixelSize);
-  if (!antialiased)
-    font.setStyleStrategy(QFont::NoAntialias);
-  return font;
-}
 
 // Ink where the antialiased coverage reaches half.
 QImage Draw(const QString &text, const QFont &font, int pixelSize) {
@@ -106,13 +91,6 @@ TEST(HeldOutSurvey, Print) {
   const char *spec = std::getenv("GW_CER");
   if (!spec)
     GTEST_SKIP() << "set GW_CER to survey";
-  static int argc = 1;
-  static char name[] = "survey";
-  static char *argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    new QGuiApplication(argc, argv);
-  }
   std::stringstream all(spec);
   std::string item;
   double sum = 0;
@@ -135,7 +113,7 @@ TEST(HeldOutSurvey, Print) {
       for (char c = '!'; c <= '~'; ++c)
         if (set != "alnum" || std::isalnum(static_cast<unsigned char>(c)))
           characters += QChar(c);
-    const QFont font = Font(file, pixelSize, look != "bw");
+    const QFont font = training_test::FontOf(file.c_str(), pixelSize, look != "bw");
 
     ProgramDir program;
     // GW_CER_KEEP also keeps tmp/ as the last tool left it.
