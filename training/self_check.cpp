@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <map>
@@ -20,14 +21,8 @@ constexpr std::size_t kListed = 50;
 constexpr char kPrefix[] = "自检：";
 constexpr char kCheckerName[] = "glyphwright-dictcheck";
 
-struct Symbol {
-  std::string text; // UTF-8
-  int left = 0;
-  int right = 0; // inclusive
-};
-
-std::vector<Symbol> ParseSymbols(const std::string &text) {
-  std::vector<Symbol> symbols;
+std::vector<ReadSymbol> ParseReadSymbols(const std::string &text) {
+  std::vector<ReadSymbol> symbols;
   Json::Value root;
   std::string errors;
   const std::unique_ptr<Json::CharReader> reader(Json::CharReaderBuilder().newCharReader());
@@ -55,6 +50,67 @@ std::size_t GlyphAt(const std::vector<PageGlyph> &glyphs, int x) {
     }
   }
   return best;
+}
+
+} // namespace
+
+// Tesseract's own table of unlikely letter triples puts two letters in place
+// of three glyphs; telling that as one glyph read as both letters and two not
+// read at all would point the user at the wrong glyphs.
+std::vector<GlyphReading> ReadingsOfGlyphs(const std::vector<PageGlyph> &glyphs,
+                                           const std::vector<ReadSymbol> &symbols) {
+  if (glyphs.empty())
+    return {};
+  std::vector<GlyphReading> readings(glyphs.size());
+  std::vector<std::size_t> runOf(glyphs.size());
+  for (std::size_t i = 0; i < glyphs.size(); ++i) {
+    readings[i].first = readings[i].last = i;
+    runOf[i] = i;
+  }
+  for (const ReadSymbol &symbol : symbols) {
+    std::size_t first = glyphs.size(), last = 0;
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+      const int centre = (glyphs[i].left + glyphs[i].right - 1) / 2;
+      if (centre >= symbol.left && centre <= symbol.right) {
+        first = std::min(first, i);
+        last = std::max(last, i);
+      }
+    }
+    if (first < last) {
+      first = runOf[first];
+      last = std::max(last, readings[runOf[last]].last);
+      for (std::size_t i = first + 1; i <= last; ++i)
+        if (runOf[i] == i) { // a glyph or run joined to this run keeps what it read
+          readings[first].text += readings[i].text;
+          readings[i].text.clear();
+        }
+      for (std::size_t i = first; i <= last; ++i)
+        runOf[i] = first;
+      readings[first].last = last;
+    } else {
+      first = runOf[GlyphAt(glyphs, (symbol.left + symbol.right) / 2)];
+    }
+    readings[first].text += symbol.text;
+  }
+  std::vector<GlyphReading> result;
+  for (std::size_t i = 0; i < glyphs.size(); i = readings[i].last + 1)
+    result.push_back(readings[i]);
+  return result;
+}
+
+namespace {
+
+// Two or more glyphs read as fewer characters that are no label of the
+// library: the engine's replacement of an unlikely run, not a glyph the model
+// took for another.
+bool IsReplacedRun(std::size_t glyphs, const std::string &text,
+                   const std::set<std::string> &labels) {
+  const std::string utf8 = SystemToUtf8(text);
+  const auto characters = std::count_if(utf8.begin(), utf8.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  });
+  return glyphs > 1 && characters > 0 && std::size_t(characters) < glyphs &&
+         labels.count(text) == 0;
 }
 
 } // namespace
@@ -116,19 +172,27 @@ SelfCheckResult CheckTrainedModel(const SelfCheckModel &model,
 
   result.status = SelfCheckStatus::Ran;
   std::map<std::string, bool> labelRight;
+  std::set<std::string> labels;
+  for (const TrainingPage *page : read)
+    for (const PageGlyph &glyph : page->glyphs)
+      labels.insert(glyph.label);
   for (std::size_t p = 0; p < read.size(); ++p) {
     const TrainingPage &page = *read[p];
-    std::vector<std::string> texts(page.glyphs.size());
-    for (const Symbol &symbol : ParseSymbols(readings[p]))
-      texts[GlyphAt(page.glyphs, (symbol.left + symbol.right) / 2)] += symbol.text;
-    for (std::size_t i = 0; i < page.glyphs.size(); ++i) {
-      const std::string text = Utf8ToSystem(texts[i]);
-      const bool right = text == page.glyphs[i].label;
-      auto [entry, fresh] = labelRight.emplace(page.glyphs[i].label, right);
-      if (!fresh)
-        entry->second = entry->second && right;
+    for (const GlyphReading &reading :
+         ReadingsOfGlyphs(page.glyphs, ParseReadSymbols(readings[p]))) {
+      std::string label;
+      for (std::size_t i = reading.first; i <= reading.last; ++i)
+        label += page.glyphs[i].label;
+      const std::string text = Utf8ToSystem(reading.text);
+      const bool right = text == label;
+      for (std::size_t i = reading.first; i <= reading.last; ++i) {
+        auto [entry, fresh] = labelRight.emplace(page.glyphs[i].label, right);
+        if (!fresh)
+          entry->second = entry->second && right;
+      }
       if (!right)
-        result.mismatches.push_back({page.glyphs[i].label, text});
+        result.mismatches.push_back(
+            {label, text, IsReplacedRun(reading.last - reading.first + 1, text, labels)});
     }
   }
   result.total = int(labelRight.size());
@@ -164,13 +228,18 @@ std::string SelfCheckLine(const SelfCheckResult &result) {
   line += mismatches.size() > kListed ? "；识别错误 " + std::to_string(mismatches.size()) +
                                             " 处，前 " + std::to_string(kListed) + " 处："
                                       : "；识别错误：";
+  bool replaced = false;
   for (std::size_t i = 0; i < mismatches.size() && i < kListed; ++i) {
     const SelfCheckMismatch &mismatch = mismatches[i];
+    replaced = replaced || mismatch.replaced;
     // Corner brackets keep a quote or a dot readable as what it is.
     line += (i ? " " : "") + std::string("「") + SystemToUtf8(mismatch.label) + "」" +
             (mismatch.read.empty() ? std::string("未识别出")
                                    : "读成「" + SystemToUtf8(mismatch.read) + "」");
   }
+  if (replaced)
+    line += "（几个相连字符读成更少字母的，是 Tesseract 自带的替换表把少见的字母组合换掉了，"
+            "不一定是字形没学会）";
   return line + "。";
 }
 

@@ -14,6 +14,9 @@
 struct SelfCheckMismatch {
   std::string label; // system code page
   std::string read;  // system code page; empty when nothing was read there
+  // Several glyphs read together as fewer characters that are no label: the
+  // engine's own table replaced an unlikely run of letters.
+  bool replaced = false;
 };
 
 enum class SelfCheckStatus {
@@ -43,10 +46,32 @@ struct SelfCheckModel {
   int engineMode = 0;
 };
 
+// A symbol the engine read on a page: UTF-8, its first and last column.
+struct ReadSymbol {
+  std::string text;
+  int left = 0;
+  int right = 0;
+};
+
+// Glyphs first..last of a page (one glyph, or several read as one symbol)
+// and what was read there, UTF-8.
+struct GlyphReading {
+  std::size_t first = 0;
+  std::size_t last = 0;
+  std::string text;
+};
+
+// What was read at each glyph, in page order: a symbol belongs to the glyph
+// whose columns hold its centre (or the nearest glyph); a symbol whose box
+// spans the centres of several glyphs is one reading of all of them.
+std::vector<GlyphReading> ReadingsOfGlyphs(const std::vector<PageGlyph> &glyphs,
+                                           const std::vector<ReadSymbol> &symbols);
+
 // Each symbol the engine reports belongs to the glyph whose columns hold its
 // centre (or the nearest glyph), so a glyph read as two symbols, or as none,
-// is a mismatch. `run` gives the cancel flag; the checker's output is not
-// added to any log.
+// is a mismatch; a symbol spanning the centres of several glyphs is one
+// reading of all of them (「oWt」读成「th」). `run` gives the cancel flag; the checker's output is
+// not added to any log.
 SelfCheckResult CheckTrainedModel(const SelfCheckModel &model,
                                   const std::vector<TrainingPage> &pages,
                                   const ToolRunOptions &run = {});

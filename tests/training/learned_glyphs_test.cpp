@@ -185,6 +185,51 @@ TEST(SelfCheck, LineCountsLabelsAndShowsMarksReadably) {
   EXPECT_EQ(SelfCheckNote(""), "");
 }
 
+// Glyphs at columns 10-19, 30-39, 50-59, 70-79, 90-99 (centres 14, 34, ...).
+TEST(SelfCheck, ASymbolOverSeveralGlyphsIsOneReadingOfThemAll) {
+  const std::vector<PageGlyph> glyphs = Pages({{"o", "W", "t", "h", "E"}})[0].glyphs;
+  const struct {
+    const char *name;
+    std::vector<ReadSymbol> symbols;
+    std::vector<GlyphReading> readings;
+  } cases[] = {
+      {"one symbol a glyph",
+       {{"o", 10, 19}, {"W", 30, 39}, {"t", 50, 59}, {"h", 70, 79}, {"E", 90, 99}},
+       {{0, 0, "o"}, {1, 1, "W"}, {2, 2, "t"}, {3, 3, "h"}, {4, 4, "E"}}},
+      {"three glyphs replaced by two letters",
+       {{"th", 10, 59}, {"h", 70, 79}, {"E", 90, 99}},
+       {{0, 2, "th"}, {3, 3, "h"}, {4, 4, "E"}}},
+      {"a glyph read as two symbols, one read as none",
+       {{"o", 10, 19}, {"V", 30, 34}, {"V", 35, 39}, {"h", 70, 79}, {"E", 90, 99}},
+       {{0, 0, "o"}, {1, 1, "VV"}, {2, 2, ""}, {3, 3, "h"}, {4, 4, "E"}}},
+      {"a symbol between centres goes to the nearest glyph",
+       {{"o", 10, 19}, {"W", 36, 44}, {"E", 90, 99}},
+       {{0, 0, "o"}, {1, 1, "W"}, {2, 2, ""}, {3, 3, ""}, {4, 4, "E"}}},
+      {"runs that overlap become one",
+       {{"oW", 10, 39}, {"th", 30, 59}, {"E", 90, 99}},
+       {{0, 2, "oWth"}, {3, 3, ""}, {4, 4, "E"}}},
+  };
+  for (const auto &c : cases) {
+    const std::vector<GlyphReading> readings = ReadingsOfGlyphs(glyphs, c.symbols);
+    ASSERT_EQ(readings.size(), c.readings.size()) << c.name;
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+      EXPECT_EQ(readings[i].first, c.readings[i].first) << c.name << " " << i;
+      EXPECT_EQ(readings[i].last, c.readings[i].last) << c.name << " " << i;
+      EXPECT_EQ(readings[i].text, c.readings[i].text) << c.name << " " << i;
+    }
+  }
+  EXPECT_TRUE(ReadingsOfGlyphs({}, {{"a", 0, 9}}).empty());
+
+  SelfCheckResult result;
+  result.status = SelfCheckStatus::Ran;
+  result.correct = 2;
+  result.total = 5;
+  result.mismatches = {{"oWt", "th", true}};
+  EXPECT_EQ(SelfCheckLine(result),
+            "自检：5 个字符中 2 个识别正确；识别错误：「oWt」读成「th」（几个相连字符读成更少字母的，"
+            "是 Tesseract 自带的替换表把少见的字母组合换掉了，不一定是字形没学会）。");
+}
+
 TEST(SelfCheck, AModelThatCannotBeLoadedOrACheckerThatIsMissingIsSaid) {
   const std::string dir = std::filesystem::temp_directory_path().string();
   const std::string checker = GLYPHWRIGHT_PROGRAM_DIR "/glyphwright-dictcheck";
