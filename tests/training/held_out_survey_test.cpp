@@ -177,6 +177,7 @@ TEST(HeldOutSurvey, Print) {
         fs::create_directories(keep);
         image.save(QString::fromStdString(stem + ".png"));
         std::ofstream(stem + ".gt.txt") << QString::fromStdU32String(order).toStdString() << "\n";
+        std::ofstream(stem + ".drawn.txt") << text.toStdString() << "\n"; // with its spaces
         fs::copy_file(out + "survey.traineddata",
                       std::string(keep) + "/" + fs::path(file).stem().string() + "-" + size +
                           ".traineddata",
