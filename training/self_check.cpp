@@ -101,8 +101,9 @@ std::vector<GlyphReading> ReadingsOfGlyphs(const std::vector<PageGlyph> &glyphs,
 namespace {
 
 // Two or more glyphs read as fewer characters that are no label of the
-// library: the engine's replacement of an unlikely run, not a glyph the model
-// took for another.
+// library. The model only knows the labels, so such a reading is an ngram of
+// the engine's own table of unlikely letter runs (any program reading with
+// the legacy engine gets the same), not a glyph the model took for another.
 bool IsReplacedRun(std::size_t glyphs, const std::string &text,
                    const std::set<std::string> &labels) {
   const std::string utf8 = SystemToUtf8(text);
@@ -185,14 +186,15 @@ SelfCheckResult CheckTrainedModel(const SelfCheckModel &model,
         label += page.glyphs[i].label;
       const std::string text = Utf8ToSystem(reading.text);
       const bool right = text == label;
+      // A run the engine's table replaced says nothing about its glyphs.
+      const bool replaced = !right && IsReplacedRun(reading.last - reading.first + 1, text, labels);
       for (std::size_t i = reading.first; i <= reading.last; ++i) {
-        auto [entry, fresh] = labelRight.emplace(page.glyphs[i].label, right);
-        if (!fresh)
+        auto [entry, fresh] = labelRight.emplace(page.glyphs[i].label, right || replaced);
+        if (!fresh && !replaced)
           entry->second = entry->second && right;
       }
       if (!right)
-        result.mismatches.push_back(
-            {label, text, IsReplacedRun(reading.last - reading.first + 1, text, labels)});
+        result.mismatches.push_back({label, text, replaced});
     }
   }
   result.total = int(labelRight.size());
@@ -218,28 +220,31 @@ std::string SelfCheckLine(const SelfCheckResult &result) {
                      std::to_string(result.correct) + " 个识别正确";
   // A sample can stand on the pages more than once; the same misreading is
   // told once.
-  std::vector<SelfCheckMismatch> mismatches;
+  std::vector<SelfCheckMismatch> misread, replaced;
   std::set<std::pair<std::string, std::string>> told;
   for (const SelfCheckMismatch &mismatch : result.mismatches)
     if (told.emplace(mismatch.label, mismatch.read).second)
-      mismatches.push_back(mismatch);
-  if (mismatches.empty())
-    return line + "。";
-  line += mismatches.size() > kListed ? "；识别错误 " + std::to_string(mismatches.size()) +
-                                            " 处，前 " + std::to_string(kListed) + " 处："
-                                      : "；识别错误：";
-  bool replaced = false;
-  for (std::size_t i = 0; i < mismatches.size() && i < kListed; ++i) {
-    const SelfCheckMismatch &mismatch = mismatches[i];
-    replaced = replaced || mismatch.replaced;
-    // Corner brackets keep a quote or a dot readable as what it is.
-    line += (i ? " " : "") + std::string("「") + SystemToUtf8(mismatch.label) + "」" +
-            (mismatch.read.empty() ? std::string("未识别出")
-                                   : "读成「" + SystemToUtf8(mismatch.read) + "」");
-  }
-  if (replaced)
-    line += "（几个相连字符读成更少字母的，是 Tesseract 自带的替换表把少见的字母组合换掉了，"
-            "不一定是字形没学会）";
+      (mismatch.replaced ? replaced : misread).push_back(mismatch);
+  const auto list = [](const std::vector<SelfCheckMismatch> &mismatches, const std::string &what) {
+    if (mismatches.empty())
+      return std::string();
+    std::string text = "；" + what;
+    text += mismatches.size() > kListed ? " " + std::to_string(mismatches.size()) + " 处，前 " +
+                                              std::to_string(kListed) + " 处："
+                                        : "：";
+    for (std::size_t i = 0; i < mismatches.size() && i < kListed; ++i) {
+      const SelfCheckMismatch &mismatch = mismatches[i];
+      // Corner brackets keep a quote or a dot readable as what it is.
+      text += (i ? " " : "") + std::string("「") + SystemToUtf8(mismatch.label) + "」" +
+              (mismatch.read.empty() ? std::string("未识别出")
+                                     : "读成「" + SystemToUtf8(mismatch.read) + "」");
+    }
+    return text;
+  };
+  line += list(misread, "识别错误");
+  line +=
+      list(replaced, "另有 Tesseract 自带的替换表把少见的字母组合换成了别的字母（任何程序读取都会"
+                     "这样，不计入识别错误）");
   return line + "。";
 }
 

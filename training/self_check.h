@@ -15,7 +15,8 @@ struct SelfCheckMismatch {
   std::string label; // system code page
   std::string read;  // system code page; empty when nothing was read there
   // Several glyphs read together as fewer characters that are no label: the
-  // engine's own table replaced an unlikely run of letters.
+  // engine's own table replaced an unlikely run of letters. Such a run counts
+  // neither for nor against its glyphs and is told apart from misreadings.
   bool replaced = false;
 };
 

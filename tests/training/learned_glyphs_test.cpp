@@ -222,12 +222,13 @@ TEST(SelfCheck, ASymbolOverSeveralGlyphsIsOneReadingOfThemAll) {
 
   SelfCheckResult result;
   result.status = SelfCheckStatus::Ran;
-  result.correct = 2;
   result.total = 5;
-  result.mismatches = {{"oWt", "th", true}};
+  result.correct = 4;
+  result.mismatches = {{"oWt", "th", true}, {"I", "l"}};
   EXPECT_EQ(SelfCheckLine(result),
-            "自检：5 个字符中 2 个识别正确；识别错误：「oWt」读成「th」（几个相连字符读成更少字母的，"
-            "是 Tesseract 自带的替换表把少见的字母组合换掉了，不一定是字形没学会）。");
+            "自检：5 个字符中 4 个识别正确；识别错误：「I」读成「l」；另有 Tesseract "
+            "自带的替换表把少见的字母组合换成了别的字母（任何程序读取都会这样，不计入识别错误）："
+            "「oWt」读成「th」。");
 }
 
 TEST(SelfCheck, AModelThatCannotBeLoadedOrACheckerThatIsMissingIsSaid) {

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <regex>
 #include <set>
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
@@ -103,16 +104,18 @@ TEST_F(TrainJobTest, LegacyTrainingReadsTheDigitsItWasTrainedOn) {
 
 // More glyphs than one row holds, one sample each, at the default training
 // PSM: every glyph is learned, and the model reads held-out lines of the same
-// characters in another order with few errors (measured: a character error
-// rate of 0.31 at 24 px and 0.27 at 32 px; the bound leaves room for the
-// tools' versions).
+// characters in another order with few errors. The lines hold every character
+// once and no run of three letters that Tesseract's built-in replacement table
+// turns into two (it reads "uIo" as "qu" and "kJh" as "th" whatever the model
+// classified), so what they measure is the model.
 TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
   const std::string characters = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  const std::string heldOut[] = {"QwErTy7531uIoPaSdF", "zXcVbN2468mLkJhG90", "gYpqjtHeKMnBvCx"};
+  const std::string heldOut[] = {"KFiP8p52Olk9tQScVTnas", "YdAwE3q4mRJhBG7ve1yWU",
+                                 "bZoCDIL6rgujfz0XMHNx"};
   const struct {
     int pixelSize;
     double maxErrorRate;
-  } cases[] = {{24, 0.35}, {32, 0.32}};
+  } cases[] = {{24, 0.05}, {32, 0.05}}; // measured: one error (l read as I) at each size
   for (const auto &c : cases) {
     SCOPED_TRACE(c.pixelSize);
     reporter = RecordingReporter{};
@@ -134,8 +137,14 @@ TEST_F(TrainJobTest, LegacyTrainingOfSeveralRowsReadsHeldOutLines) {
     EXPECT_NE(log.find("训练结果：" + count + " 个字符中学会了 " + count + " 个。"),
               std::string::npos)
         << log;
+    // The pages are long runs of letters, so the engine's replacement table
+    // hits several triples on them; those count against no glyph.
     const std::string note = SystemToUtf8(SelfCheckNote(reporter.doneLog));
     EXPECT_EQ(note.rfind("自检：", 0), 0u) << log;
+    std::smatch counts;
+    ASSERT_TRUE(std::regex_search(note, counts, std::regex("^自检：(\\d+) 个字符中 (\\d+) 个")))
+        << note;
+    EXPECT_GE(std::stoi(counts[2]), std::stoi(counts[1]) - 3) << note;
 
     std::size_t errors = 0, total = 0;
     for (const std::string &line : heldOut) {
