@@ -2,6 +2,7 @@
 
 #include "app/text_codec.h"
 #include "ocrtest/script_snippet.h"
+#include "samples/list_items.h"
 #include "workspace/binar_ctrl.h"
 
 #include <QComboBox>
@@ -29,10 +30,6 @@ struct OcrTestRunner::Handoff {
 };
 
 namespace {
-
-QString FromSystem(const std::string &bytes) {
-  return QString::fromStdU16String(FromSystemCodePage(bytes));
-}
 
 QString FailureText(OcrTestFailure failure, const std::string &dictionaryPath,
                     const OcrTestPlaces &places) {

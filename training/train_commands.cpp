@@ -13,6 +13,7 @@
 #include <QTextCursor>
 
 #include "app/text_codec.h"
+#include "samples/list_items.h"
 #include "training/self_check.h"
 #include "training/train_job.h"
 #include "training/train_worker.h"
@@ -21,11 +22,6 @@
 namespace {
 
 const char kSuffix[] = ".traineddata";
-
-QString FromSystem(const std::string &bytes) {
-  const std::u16string wide = FromSystemCodePage(bytes);
-  return QString::fromUtf16(wide.data(), qsizetype(wide.size()));
-}
 
 QString AskForDataFile(QWidget *owner) {
   return QFileDialog::getSaveFileName(owner, QString(), QString(),

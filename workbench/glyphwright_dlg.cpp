@@ -5,6 +5,7 @@
 #include "app/about_dlg.h"
 #include "app/settings_store.h"
 #include "app/text_codec.h"
+#include "samples/list_items.h"
 #include "workbench/app_icon.h"
 #include "workbench/combo_contents.h"
 #include "workbench/control_ids.h"
@@ -48,14 +49,6 @@ protected:
 void FillCombo(QComboBox *combo, int comboId) {
   for (const std::string &item : ComboItems(comboId))
     combo->addItem(QString::fromStdString(item));
-}
-
-QString FromSystem(const std::string &bytes) {
-  return QString::fromStdU16String(FromSystemCodePage(bytes));
-}
-
-std::string ToSystem(const QString &text) {
-  return ToSystemCodePage(text.toStdU16String());
 }
 
 void SetUpSampleList(QTableWidget *list) {

@@ -13,7 +13,7 @@
 
 namespace {
 
-QRectF OutlineOf(const SegBox &box) {
+QRectF SelectedOutlineOf(const SegBox &box) {
   return QRectF(box.x, box.y, box.width, box.height);
 }
 
@@ -24,7 +24,7 @@ bool CBinarCtrl::SelectBox(int index) {
     return false;
   selected_ = index;
   selectedOutline_.clear();
-  selectedOutline_.addRect(OutlineOf(boxes_[std::size_t(index)]));
+  selectedOutline_.addRect(SelectedOutlineOf(boxes_[std::size_t(index)]));
   update();
   BoxSelectedEvent selected(boxes_[std::size_t(index)]);
   QCoreApplication::sendEvent(window(), &selected);

@@ -7,7 +7,7 @@ namespace {
 
 // The native word of a display pixel with three equal colour bytes and a
 // zero fourth byte.
-std::uint32_t Word(std::uint8_t value) {
+std::uint32_t GreyWord(std::uint8_t value) {
   const std::uint8_t bytes[4] = {value, value, value, 0};
   std::uint32_t word;
   std::memcpy(&word, bytes, sizeof word);
@@ -34,7 +34,7 @@ bool BinarizeIntoDisplay(ImageBuffer &display, MatHandle mat, int type, int thre
     return false;
   if (display.bitsPerPixel == 32) {
     if (!thresholdIntoPixels(type, mat, threshold, maximum, display.pixels.data(), display.width,
-                             display.height, display.bytesPerRow, Word(255), Word(0)))
+                             display.height, display.bytesPerRow, GreyWord(255), GreyWord(0)))
       return false;
     if (sourceWidth < display.width || sourceHeight < display.height)
       BlackenMargin(display, sourceWidth, sourceHeight);

@@ -8,7 +8,7 @@
 namespace {
 
 // '#' = ink.
-TrainGlyph Glyph(const std::vector<std::string> &rows, const std::string &label = "x") {
+TrainGlyph InkGlyph(const std::vector<std::string> &rows, const std::string &label = "x") {
   TrainGlyph glyph;
   glyph.label = label;
   glyph.height = int(rows.size());
@@ -33,12 +33,12 @@ const std::vector<std::string> kFramedDots = {
 };
 
 TEST(KeptFrames, EachGlyphGetsWhatTheEngineNeedsToKeepIt) {
-  const std::optional<FrameSettings> cross = SettingsToKeep(Glyph(kFramedCross));
+  const std::optional<FrameSettings> cross = SettingsToKeep(InkGlyph(kFramedCross));
   ASSERT_TRUE(cross);
   EXPECT_DOUBLE_EQ(cross->childArea, 0.18); // half of 9/25
   EXPECT_EQ(cross->childrenLimit, 45);
 
-  const std::optional<FrameSettings> dots = SettingsToKeep(Glyph(kFramedDots));
+  const std::optional<FrameSettings> dots = SettingsToKeep(InkGlyph(kFramedDots));
   ASSERT_TRUE(dots);
   EXPECT_DOUBLE_EQ(dots->childArea, 0.5); // the dots fill their boxes
   EXPECT_GT(dots->childrenLimit, 45);
@@ -52,7 +52,7 @@ TEST(KeptFrames, EachGlyphGetsWhatTheEngineNeedsToKeepIt) {
            {".###.", "#...#", "#...#", ".###."},
            {"#...#", ".#.#.", "..#..", ".#.#.", "#...#"},
            {"##", "##"}})
-    EXPECT_FALSE(SettingsToKeep(Glyph(rows))) << rows[0];
+    EXPECT_FALSE(SettingsToKeep(InkGlyph(rows))) << rows[0];
 }
 
 // A frame around a field of dots (a picture, more than 64 outlines) and a
@@ -64,7 +64,7 @@ TEST(KeptFrames, PicturesAreLeftAlone) {
   for (int y = 2; y < 20; y += 2)
     for (int x = 2; x < 20; x += 2)
       field[y][x] = '#';
-  EXPECT_FALSE(SettingsToKeep(Glyph(field)));
+  EXPECT_FALSE(SettingsToKeep(InkGlyph(field)));
   // The framed cross scaled up keeps its proportions: at 252 pixels it is
   // looked at, at 270 it is not.
   const auto scaled = [](int factor) {
@@ -75,18 +75,18 @@ TEST(KeptFrames, PicturesAreLeftAlone) {
         wide += std::string(std::size_t(factor), c);
       rows.insert(rows.end(), std::size_t(factor), wide);
     }
-    return Glyph(rows);
+    return InkGlyph(rows);
   };
   EXPECT_TRUE(SettingsToKeep(scaled(28)));
   EXPECT_FALSE(SettingsToKeep(scaled(30)));
 }
 
 TEST(KeptFrames, TheModelCarriesTheLowestAreaAndTheHighestLimitAndSaysSo) {
-  EXPECT_FALSE(FramesToKeep({Glyph({"#####", "#...#", "#####"}, "O")}));
+  EXPECT_FALSE(FramesToKeep({InkGlyph({"#####", "#...#", "#####"}, "O")}));
 
-  const std::optional<KeptFrames> kept =
-      FramesToKeep({Glyph(kFramedCross, Utf8ToSystem("国")), Glyph(kFramedDots, Utf8ToSystem("图")),
-                    Glyph(kFramedCross, Utf8ToSystem("国")), Glyph({"###", "#.#", "###"}, "o")});
+  const std::optional<KeptFrames> kept = FramesToKeep(
+      {InkGlyph(kFramedCross, Utf8ToSystem("国")), InkGlyph(kFramedDots, Utf8ToSystem("图")),
+       InkGlyph(kFramedCross, Utf8ToSystem("国")), InkGlyph({"###", "#.#", "###"}, "o")});
   ASSERT_TRUE(kept);
   EXPECT_DOUBLE_EQ(kept->settings.childArea, 0.18);
   EXPECT_EQ(kept->labels, (std::vector<std::string>{Utf8ToSystem("国"), Utf8ToSystem("图")}));

@@ -33,7 +33,7 @@ protected:
 };
 
 // Copies every box the workspace reports while the report is being handled.
-class BoxRecorder : public QObject {
+class ReportedBoxes : public QObject {
 public:
   std::vector<SegBox> boxes;
 
@@ -92,7 +92,7 @@ TEST_F(WorkspaceCommandsTest, SplitButtonsMakeTheBoxesAndDrawThemGreen) {
 }
 
 TEST_F(WorkspaceCommandsTest, ClickReportsTheBoxAndOutlinesItRed) {
-  BoxRecorder recorder;
+  ReportedBoxes recorder;
   dialog_->installEventFilter(&recorder);
   LoadTwoGlyphs();
   Click(7);
