@@ -1,8 +1,8 @@
 #include "ocrtest/ocr_test_runner.h"
 
+#include "app/qt_text.h"
 #include "app/text_codec.h"
 #include "ocrtest/script_snippet.h"
-#include "samples/list_items.h"
 #include "workspace/binar_ctrl.h"
 
 #include <QComboBox>

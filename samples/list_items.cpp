@@ -1,17 +1,7 @@
 #include "samples/list_items.h"
 
-#include "app/text_codec.h"
-
 #include <QFile>
 #include <QTableWidget>
-
-QString FromSystem(const std::string &bytes) {
-  return QString::fromStdU16String(FromSystemCodePage(bytes));
-}
-
-std::string ToSystem(const QString &text) {
-  return ToSystemCodePage(text.toStdU16String());
-}
 
 std::string FileSystemPath(const QString &path) {
   return QFile::encodeName(path).toStdString();

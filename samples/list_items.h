@@ -4,11 +4,10 @@
 #include <QString>
 #include <string>
 
+#include "app/qt_text.h"
+
 class QTableWidget;
 class QTableWidgetItem;
-
-QString FromSystem(const std::string &bytes);
-std::string ToSystem(const QString &text);
 
 // Edit 1008 holds what the user chose in a file dialog; the file system
 // takes it in the locale's encoding.

@@ -12,8 +12,8 @@
 #include <QScrollBar>
 #include <QTextCursor>
 
+#include "app/qt_text.h"
 #include "app/text_codec.h"
-#include "samples/list_items.h"
 #include "training/self_check.h"
 #include "training/train_job.h"
 #include "training/train_worker.h"

@@ -4,8 +4,8 @@
 
 #include "app/about_dlg.h"
 #include "app/settings_store.h"
+#include "app/qt_text.h"
 #include "app/text_codec.h"
-#include "samples/list_items.h"
 #include "workbench/app_icon.h"
 #include "workbench/combo_contents.h"
 #include "workbench/control_ids.h"
