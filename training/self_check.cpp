@@ -104,12 +104,12 @@ namespace {
 // library. The model only knows the labels, so such a reading is an ngram of
 // the engine's own table of unlikely letter runs (any program reading with
 // the legacy engine gets the same), not a glyph the model took for another.
-bool IsReplacedRun(std::size_t glyphs, const std::string &text,
+bool IsReplacedRun(const GlyphReading &reading, const std::string &text,
                    const std::set<std::string> &labels) {
-  const std::string utf8 = SystemToUtf8(text);
-  const auto characters = std::count_if(utf8.begin(), utf8.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  const auto characters = std::count_if(reading.text.begin(), reading.text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80; // UTF-8 lead bytes
   });
+  const std::size_t glyphs = reading.last - reading.first + 1;
   return glyphs > 1 && characters > 0 && std::size_t(characters) < glyphs &&
          labels.count(text) == 0;
 }
@@ -187,7 +187,7 @@ SelfCheckResult CheckTrainedModel(const SelfCheckModel &model,
       const std::string text = Utf8ToSystem(reading.text);
       const bool right = text == label;
       // A run the engine's table replaced says nothing about its glyphs.
-      const bool replaced = !right && IsReplacedRun(reading.last - reading.first + 1, text, labels);
+      const bool replaced = !right && IsReplacedRun(reading, text, labels);
       for (std::size_t i = reading.first; i <= reading.last; ++i) {
         auto [entry, fresh] = labelRight.emplace(page.glyphs[i].label, right || replaced);
         if (!fresh && !replaced)

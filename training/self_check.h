@@ -68,11 +68,10 @@ struct GlyphReading {
 std::vector<GlyphReading> ReadingsOfGlyphs(const std::vector<PageGlyph> &glyphs,
                                            const std::vector<ReadSymbol> &symbols);
 
-// Each symbol the engine reports belongs to the glyph whose columns hold its
-// centre (or the nearest glyph), so a glyph read as two symbols, or as none,
-// is a mismatch; a symbol spanning the centres of several glyphs is one
-// reading of all of them (「oWt」读成「th」). `run` gives the cancel flag; the checker's output is
-// not added to any log.
+// Reads the pages with the model and compares each reading (as
+// ReadingsOfGlyphs assigns them) with its labels, so a glyph read as two
+// symbols, or as none, is a mismatch. `run` gives the cancel flag; the
+// checker's output is not added to any log.
 SelfCheckResult CheckTrainedModel(const SelfCheckModel &model,
                                   const std::vector<TrainingPage> &pages,
                                   const ToolRunOptions &run = {});
