@@ -7,6 +7,7 @@
 
 #include "app/text_codec.h"
 #include "app/work_paths.h"
+#include "training/classifier_settings.h"
 #include "training/glyph_retry_copies.h"
 #include "training/job_cancel.h"
 #include "training/kept_frames.h"
@@ -247,14 +248,21 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
       !WriteVerticalRanges(TmpFilePath("tmp.unicharset"), VerticalRanges(*pages)))
     AppendLogLine(jobLog, "无法写入字符的高度范围；模型仍可使用，但大小写相近的字符可能混淆。");
 
-  // Glyphs Tesseract would drop as frames (国 四 图) need a setting the
-  // model carries; combine_tessdata takes tmp.config with the rest.
-  std::string framesLine;
+  // The classifier's settings for one sample per glyph, and for glyphs
+  // Tesseract would drop as frames (国 四 图) the setting that keeps them;
+  // combine_tessdata takes tmp.config with the rest.
+  std::string config = ClassifierSettingsConfig();
+  std::optional<KeptFrames> frames;
   if (pages)
-    if (const std::optional<KeptFrames> frames = FramesToKeep(PlacedGlyphs(*pages)))
-      framesLine = WriteWholeFile(TmpFilePath("tmp.config"), KeptFramesConfig(*frames))
-                       ? KeptFramesLine(*frames)
-                       : "无法写入识别设置；国、四 这类带外框的字可能被读成「口」。";
+    frames = FramesToKeep(PlacedGlyphs(*pages));
+  if (frames)
+    config += KeptFramesConfig(*frames);
+  std::string configLine;
+  if (!WriteWholeFile(TmpFilePath("tmp.config"), config))
+    configLine = frames ? "无法写入识别设置；国、四 这类带外框的字可能被读成「口」。"
+                        : "无法写入识别设置；模型仍可使用，但只差位置的字符（. 与 '）可能混淆。";
+  else if (frames)
+    configLine = KeptFramesLine(*frames);
 
   Run("cntraining", trFiles, jobLog, run);
   if (Cancelled(run))
@@ -269,8 +277,8 @@ int RunLegacySequence(const TrainJob &job, std::string &jobLog, const ToolRunOpt
     return kTrainNoTrainedData;
   if (pages) {
     AppendLogLine(jobLog, summary());
-    if (!framesLine.empty())
-      AppendLogLine(jobLog, framesLine);
+    if (!configLine.empty())
+      AppendLogLine(jobLog, configLine);
     AppendAndReport(jobLog, SelfCheckLine(SelfCheck(*pages, kLegacyEngine, run)), run);
     if (Cancelled(run))
       return kTrainCancelled;

@@ -38,12 +38,13 @@ QFont FontOf(const char *fontFile, int pixelSize, bool antialiased) {
 
 namespace {
 
-QImage Draw(const QString &text, int pixelSize, int width, const char *fontFile = kDejaVuSans) {
+QImage Draw(const QString &text, int pixelSize, int width, const char *fontFile,
+           bool antialiased) {
   QImage image(width, pixelSize * 2, QImage::Format_Grayscale8);
   image.fill(255);
   QPainter painter(&image);
-  painter.setRenderHint(QPainter::TextAntialiasing, false);
-  painter.setFont(FontOf(fontFile, pixelSize));
+  painter.setRenderHint(QPainter::TextAntialiasing, antialiased);
+  painter.setFont(FontOf(fontFile, pixelSize, antialiased));
   painter.setPen(Qt::black);
   painter.drawText(pixelSize / 2, pixelSize * 3 / 2, text);
   return image;
@@ -56,12 +57,12 @@ bool Ink(const QImage &image, int x, int y) {
 } // namespace
 
 SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSizes,
-                      const char *fontFile) {
+                      const char *fontFile, bool antialiased) {
   SampleMap samples;
   for (int size : pixelSizes) {
     for (const char32_t c : QString::fromUtf8(text).toUcs4()) {
       const QString character = QString::fromUcs4(&c, 1);
-      const QImage image = Draw(character, size, size * 2, fontFile);
+      const QImage image = Draw(character, size, size * 2, fontFile, antialiased);
       std::vector<std::uint8_t> mask(std::size_t(image.width()) * image.height());
       PixelRect box{image.width(), image.height(), -1, -1};
       for (int y = 0; y < image.height(); ++y)
@@ -80,9 +81,10 @@ SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSize
   return samples;
 }
 
-TextMask RenderLine(const std::string &text, int pixelSize, const char *fontFile) {
-  const QImage image =
-      Draw(QString::fromStdString(text), pixelSize, pixelSize * int(text.size() + 2), fontFile);
+TextMask RenderLine(const std::string &text, int pixelSize, const char *fontFile,
+                    bool antialiased) {
+  const QImage image = Draw(QString::fromStdString(text), pixelSize,
+                            pixelSize * int(text.size() + 2), fontFile, antialiased);
   TextMask mask;
   mask.width = image.width();
   mask.height = image.height();

@@ -1,7 +1,9 @@
 #pragma once
 // Glyphs drawn from a real font (DejaVu Sans unless named) with Qt, the way
 // a user's samples come from a screen: ink pixels cut out tightly and encoded
-// as dot-matrix strings, and whole lines of text to recognise.
+// as dot-matrix strings, and whole lines of text to recognise. Drawn one bit
+// a pixel, or antialiased and inked where the coverage reaches half, as a
+// screen's smoothed text comes out of the binarizer.
 #include <QFont>
 #include <string>
 #include <vector>
@@ -19,7 +21,7 @@ QFont FontOf(const char *fontFile, int pixelSize, bool antialiased = false);
 // One sample per character of `text` (UTF-8) at each pixel size, drawn from
 // `fontFile`, labelled with the character in the system code page.
 SampleMap FontSamples(const std::string &text, const std::vector<int> &pixelSizes,
-                      const char *fontFile = kDejaVuSans);
+                      const char *fontFile = kDejaVuSans, bool antialiased = false);
 
 // A line of text as a mask: 0 = ink, 255 = background.
 struct TextMask {
@@ -27,6 +29,7 @@ struct TextMask {
   int height = 0;
   std::vector<unsigned char> pixels;
 };
-TextMask RenderLine(const std::string &text, int pixelSize, const char *fontFile = kDejaVuSans);
+TextMask RenderLine(const std::string &text, int pixelSize, const char *fontFile = kDejaVuSans,
+                    bool antialiased = false);
 
 } // namespace training_test
