@@ -140,6 +140,31 @@ bool HasXHeightTop(const std::string &label) {
           kXHeightLetters.find(label[0]) != std::string_view::npos);
 }
 
+namespace {
+
+// Adds `extra` copies of the glyphs at `sources` (in turn), spread evenly
+// through the order so that every page gets its share.
+void SpreadCopies(std::vector<TrainGlyph> &glyphs, const std::vector<std::size_t> &sources,
+                  std::size_t extra) {
+  std::vector<TrainGlyph> copies;
+  copies.reserve(extra);
+  for (std::size_t i = 0; i < extra; ++i)
+    copies.push_back(glyphs[sources[i % sources.size()]]);
+  std::vector<TrainGlyph> mixed;
+  mixed.reserve(glyphs.size() + extra);
+  const std::size_t total = glyphs.size() + extra;
+  std::size_t added = 0, next = 0;
+  for (std::size_t k = 0; k < total; ++k) {
+    if (added < extra && (k + 1) * extra / total > added)
+      mixed.push_back(std::move(copies[added++]));
+    else
+      mixed.push_back(std::move(glyphs[next++]));
+  }
+  glyphs = std::move(mixed);
+}
+
+} // namespace
+
 void BalanceXHeightTops(std::vector<TrainGlyph> &glyphs) {
   std::vector<std::size_t> xTops;
   std::size_t capitals = 0;
@@ -153,24 +178,28 @@ void BalanceXHeightTops(std::vector<TrainGlyph> &glyphs) {
   }
   if (xTops.empty() || xTops.size() >= capitals)
     return;
-  std::vector<TrainGlyph> copies;
   // A few x-height samples among thousands of digits would otherwise be
   // copied thousands of times; eight copies each already make the mode.
-  const std::size_t extra = std::min(capitals - xTops.size(), xTops.size() * 8);
-  for (std::size_t i = 0; i < extra; ++i)
-    copies.push_back(glyphs[xTops[i % xTops.size()]]);
-  // Spread evenly, so that every page gets its share.
-  std::vector<TrainGlyph> mixed;
-  mixed.reserve(glyphs.size() + extra);
-  const std::size_t total = glyphs.size() + extra;
-  std::size_t added = 0, next = 0;
-  for (std::size_t k = 0; k < total; ++k) {
-    if (added < extra && (k + 1) * extra / total > added)
-      mixed.push_back(std::move(copies[added++]));
-    else
-      mixed.push_back(std::move(glyphs[next++]));
+  SpreadCopies(glyphs, xTops, std::min(capitals - xTops.size(), xTops.size() * 8));
+}
+
+void BalanceCapitals(std::vector<TrainGlyph> &glyphs) {
+  std::vector<std::size_t> capitals;
+  std::size_t descending = 0;
+  for (std::size_t i = 0; i < glyphs.size(); ++i) {
+    const TrainGlyph &glyph = glyphs[i];
+    // Chinese glyphs sit in an em box a pixel or two under the baseline
+    // when they are taller than the capitals; measured on Latin only.
+    if (glyph.bottom < 0 && SeatOf(glyph.label) != GlyphSeat::EmCentre)
+      ++descending;
+    else if (glyph.bottom == 0 && glyph.label.size() == 1 &&
+             kCapitals.find(glyph.label[0]) != std::string_view::npos)
+      capitals.push_back(i);
   }
-  glyphs = std::move(mixed);
+  const std::size_t wanted = descending * kCapitalsPerDescender;
+  if (capitals.empty() || capitals.size() >= wanted)
+    return;
+  SpreadCopies(glyphs, capitals, std::min(wanted - capitals.size(), capitals.size() * 8));
 }
 
 void PlaceGlyphs(std::vector<TrainGlyph> &glyphs) {
@@ -185,5 +214,8 @@ void PlaceGlyphs(std::vector<TrainGlyph> &glyphs) {
     const std::size_t j = std::size_t(random() % i);
     std::swap(glyphs[i - 1], glyphs[j]);
   }
-  BalanceXHeightTops(glyphs);
+  if (metrics.xHeight < kSmallXHeight)
+    BalanceCapitals(glyphs);
+  else
+    BalanceXHeightTops(glyphs);
 }

@@ -59,7 +59,25 @@ bool HasXHeightTop(const std::string &label);
 // without x-height letters is unchanged.
 void BalanceXHeightTops(std::vector<TrainGlyph> &glyphs);
 
+// Small text: Tesseract ignores heights under 10 px when it looks for a
+// line's x-height (textord_min_xheight), so under about 11 px the x-height
+// letters cannot make the mode, and it takes the cap height instead. It then
+// keeps the cap height as the x-height when the line has a mode of
+// descenders, and takes two thirds of it ("small caps") when not. Lines of
+// text take the second way; a training page with many g p q y, commas and
+// brackets took the first, and its glyphs were learned half as large again
+// as on the lines they will read. For such fonts the x-height copies only
+// add descenders; instead, copies of the capitals and digits keep the
+// descending glyphs (bottom under the baseline) under a tenth of them on
+// every page (measured: at a fifth, pages of some fonts still took the
+// first way). A library without capitals or digits, or without Latin
+// descenders, is unchanged.
+inline constexpr int kSmallXHeight = 11;
+inline constexpr std::size_t kCapitalsPerDescender = 10;
+void BalanceCapitals(std::vector<TrainGlyph> &glyphs);
+
 // Sets every glyph's `bottom` and puts the glyphs in a fixed mixed order, so
 // that every row holds glyphs of many classes and the tools find the same
-// baseline and x-height on every page; then balances the x-height tops.
+// baseline and x-height on every page; then balances the x-height tops, or
+// for small text the capitals.
 void PlaceGlyphs(std::vector<TrainGlyph> &glyphs);
