@@ -63,15 +63,16 @@ void BalanceXHeightTops(std::vector<TrainGlyph> &glyphs);
 // line's x-height (textord_min_xheight), so under about 11 px the x-height
 // letters cannot make the mode, and it takes the cap height instead. It then
 // keeps the cap height as the x-height when the line has a mode of
-// descenders, and takes two thirds of it ("small caps") when not. Lines of
-// text take the second way; a training page with many g p q y, commas and
-// brackets took the first, and its glyphs were learned half as large again
-// as on the lines they will read. For such fonts the x-height copies only
-// add descenders; instead, copies of the capitals and digits keep the
-// descending glyphs (bottom under the baseline) under a tenth of them on
-// every page (measured: at a fifth, pages of some fonts still took the
-// first way). A library without capitals or digits, or without Latin
-// descenders, is unchanged.
+// descenders, and takes two thirds of it ("small caps") when not. A page
+// with many g p q y, commas and brackets took the first way and the others
+// the second, so the glyphs of one library were learned at two scales. For
+// such fonts the x-height copies only add descenders; instead, copies of the
+// capitals and digits keep the descending glyphs (bottom under the baseline)
+// under a tenth of them, so that every page takes the second way (measured:
+// at a fifth, pages of some fonts still took the first). Lines of text go
+// either way with their content; one scale for all glyphs read best. A
+// library without capitals or digits, or without Latin descenders, is
+// unchanged.
 inline constexpr int kSmallXHeight = 11;
 inline constexpr std::size_t kCapitalsPerDescender = 10;
 void BalanceCapitals(std::vector<TrainGlyph> &glyphs);
