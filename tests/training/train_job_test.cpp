@@ -212,25 +212,6 @@ TEST_F(TrainJobTest, AntialiasedMarksAreReadWhereTheySit) {
   }
 }
 
-// The x-height Tesseract's layout analysis finds on an 8-bit image of one
-// line (0 = ink).
-float XHeightFound(const unsigned char *pixels, int width, int height,
-                   tesseract::PageSegMode mode) {
-  tesseract::TessBaseAPI api;
-  if (api.Init(GLYPHWRIGHT_PROGRAM_DIR "/bin/tessdata", "eng") != 0)
-    return -1;
-  api.SetPageSegMode(mode);
-  api.SetImage(pixels, width, height, 1, width);
-  if (api.Recognize(nullptr) != 0)
-    return -1;
-  std::unique_ptr<tesseract::ResultIterator> row(api.GetIterator());
-  if (!row)
-    return -1;
-  float rowHeight = 0, descenders = 0, ascenders = 0;
-  row->RowAttributes(&rowHeight, &descenders, &ascenders);
-  return rowHeight - ascenders + descenders;
-}
-
 // Tesseract learns every glyph scaled by the x-height it finds on the
 // training page's line. With printable ASCII's many capitals and digits it
 // found the cap height; with the x-height letters made as many, it finds the
@@ -267,11 +248,19 @@ TEST(TrainingPages, TheToolsFindTheFontsXHeightOnEveryPage) {
     PlaceGlyphs(glyphs);
     const TrainingImage image = ComposeTrainingImage(glyphs, LayoutRows(glyphs));
     ASSERT_GE(image.pages.size(), 2u);
-    for (const TrainingPage &page : image.pages)
-      EXPECT_NEAR(XHeightFound(page.pixels.data(), page.width, page.height,
-                               tesseract::PSM_SINGLE_WORD), // the job's training mode
-                  xHeight, c.tolerance)
+    tesseract::TessBaseAPI api;
+    ASSERT_EQ(api.Init(GLYPHWRIGHT_PROGRAM_DIR "/bin/tessdata", "eng"), 0);
+    api.SetPageSegMode(tesseract::PSM_SINGLE_WORD); // the job's training mode
+    for (const TrainingPage &page : image.pages) {
+      api.SetImage(page.pixels.data(), page.width, page.height, 1, page.width);
+      ASSERT_EQ(api.Recognize(nullptr), 0);
+      std::unique_ptr<tesseract::ResultIterator> row(api.GetIterator());
+      ASSERT_TRUE(row);
+      float rowHeight = 0, descenders = 0, ascenders = 0;
+      row->RowAttributes(&rowHeight, &descenders, &ascenders);
+      EXPECT_NEAR(rowHeight - ascenders + descenders, xHeight, c.tolerance)
           << "x is " << xHeight;
+    }
   }
 }
 
